@@ -1,0 +1,5 @@
+#include "scene.h"
+
+void SpiritPool::UpdateAndDraw(const SceneClock&, DrawTarget&) {}
+
+void SpawnBurst(SpiritPool&, const SceneClock&) {}

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what building and testing Glowmere needs on Debian 12, and nothing that is
+# already there: the mingw-w64 cross compiler, Wine (64-bit), Xvfb and the X tools the
+# tests drive it with, Mesa's software OpenGL, GoogleTest, the Japanese locale and fonts.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ clang googletest libgtest-dev
+  g++-mingw-w64-x86-64-posix mingw-w64-tools
+  wine wine64
+  xvfb xdotool x11-utils x11-xserver-utils imagemagick libgl1-mesa-dri
+  fonts-ipafont-gothic locales zip
+)
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Wine takes the ANSI code page from the locale: ja_JP.UTF-8 gives code page 932.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+  echo "setup: generating the ja_JP.UTF-8 locale"
+  as_root sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
+  as_root locale-gen >/dev/null
+fi

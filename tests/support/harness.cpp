@@ -1,0 +1,524 @@
+#include "harness.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace harness {
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& what)
+{
+    throw std::runtime_error("harness: " + what);
+}
+
+std::string ReadFile(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string Trim(std::string text)
+{
+    const auto notSpace = [](unsigned char c) { return !std::isspace(c); };
+    text.erase(text.begin(), std::find_if(text.begin(), text.end(), notSpace));
+    text.erase(std::find_if(text.rbegin(), text.rend(), notSpace).base(), text.end());
+    return text;
+}
+
+// Starts argv[0] (looked up in PATH) with the given environment added to ours, its
+// standard output and error going to `output`. The child dies with us (PDEATHSIG), so
+// a crashed test leaves nothing running.
+pid_t Spawn(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+            const fs::path& workingDir, const fs::path& output, int extraFd = -1)
+{
+    std::vector<std::string> envStrings;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        const std::string key = entry.substr(0, entry.find('='));
+        if (!env.count(key))
+            envStrings.push_back(entry);
+    }
+    for (const auto& [key, value] : env)
+        envStrings.push_back(key + "=" + value);
+
+    std::vector<char*> args, envp;
+    for (const auto& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    for (const auto& e : envStrings)
+        envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid < 0)
+        Fail("fork failed");
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent)
+            _exit(127);
+        setpgid(0, 0);   // keeps our terminal's signals away from the child
+        const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        if (out >= 0) {
+            dup2(out, 1);
+            dup2(out, 2);
+            close(out);
+        }
+        const int in = open("/dev/null", O_RDONLY);
+        if (in >= 0) {
+            dup2(in, 0);
+            close(in);
+        }
+        (void)extraFd;
+        if (!workingDir.empty() && chdir(workingDir.c_str()) != 0)
+            _exit(126);
+        execvpe(args[0], args.data(), envp.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+// Serialises the creation of the template prefix between test programs running at once.
+class FileLock {
+public:
+    explicit FileLock(const fs::path& file)
+    {
+        fd_ = open(file.c_str(), O_RDWR | O_CREAT, 0644);
+        if (fd_ < 0 || flock(fd_, LOCK_EX) != 0)
+            Fail("cannot lock " + file.string());
+    }
+    ~FileLock()
+    {
+        flock(fd_, LOCK_UN);
+        close(fd_);
+    }
+
+private:
+    int fd_ = -1;
+};
+
+fs::path TemplatePrefix() { return fs::path(GLOWMERE_BUILD_DIR) / "wine-template"; }
+
+std::string ShellQuote(const std::string& s)
+{
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+}  // namespace
+
+fs::path ProgramsDir() { return GLOWMERE_PROGRAMS_DIR; }
+fs::path TestProgramsDir() { return GLOWMERE_TEST_PROGRAMS_DIR; }
+fs::path SourceDir() { return GLOWMERE_SOURCE_DIR; }
+fs::path ArtifactsDir() { return fs::path(GLOWMERE_BUILD_DIR) / "test-artifacts"; }
+
+// ---------------------------------------------------------------------------------------
+// Process
+
+Process::Process(pid_t pid, fs::path output) : pid_(pid), output_(std::move(output)) {}
+
+Process::Process(Process&& other) noexcept { *this = std::move(other); }
+
+Process& Process::operator=(Process&& other) noexcept
+{
+    if (this != &other) {
+        Kill();
+        pid_ = other.pid_;
+        exitCode_ = other.exitCode_;
+        output_ = std::move(other.output_);
+        other.pid_ = -1;
+        other.exitCode_.reset();
+    }
+    return *this;
+}
+
+Process::~Process() { Kill(); }
+
+bool Process::Running() { return pid_ > 0 && !Wait(Millis(0)).has_value(); }
+
+std::optional<int> Process::Wait(Millis timeout)
+{
+    if (exitCode_)
+        return exitCode_;
+    if (pid_ <= 0)
+        return std::nullopt;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        int status = 0;
+        const pid_t done = waitpid(pid_, &status, WNOHANG);
+        if (done == pid_) {
+            exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return exitCode_;
+        }
+        if (done < 0) {
+            exitCode_ = -1;
+            return exitCode_;
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            return std::nullopt;
+        std::this_thread::sleep_for(Millis(20));
+    }
+}
+
+void Process::Kill()
+{
+    if (pid_ > 0 && !exitCode_) {
+        kill(pid_, SIGKILL);
+        Wait(Millis(5000));
+    }
+}
+
+std::string Process::Output() const { return output_.empty() ? std::string() : ReadFile(output_); }
+
+// ---------------------------------------------------------------------------------------
+// Image
+
+Rgb Image::At(int x, int y) const
+{
+    const size_t i = (static_cast<size_t>(y) * width + x) * 3;
+    return {rgb[i], rgb[i + 1], rgb[i + 2]};
+}
+
+Rgb Image::Mean(int x0, int y0, int x1, int y1) const
+{
+    long r = 0, g = 0, b = 0, n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x, ++n) {
+            const Rgb p = At(x, y);
+            r += p.r;
+            g += p.g;
+            b += p.b;
+        }
+    if (n == 0)
+        return {};
+    return {static_cast<int>(r / n), static_cast<int>(g / n), static_cast<int>(b / n)};
+}
+
+Image LoadImage(const fs::path& file)
+{
+    std::string data = ReadFile(file);
+    if (data.compare(0, 2, "P6") != 0) {
+        // Let ImageMagick turn anything else into a PPM first.
+        const std::string command =
+            "convert " + ShellQuote(file.string()) + " -depth 8 -type TrueColor ppm:-";
+        FILE* pipe = popen(command.c_str(), "r");
+        if (!pipe)
+            Fail("cannot run convert");
+        data.clear();
+        char buffer[65536];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            data.append(buffer, n);
+        pclose(pipe);
+    }
+    std::istringstream in(data);
+    std::string magic;
+    int width = 0, height = 0, maxValue = 0;
+    in >> magic >> width >> height >> maxValue;
+    in.get();
+    if (magic != "P6" || width <= 0 || height <= 0 || maxValue != 255)
+        Fail("not a picture: " + file.string());
+    Image image;
+    image.width = width;
+    image.height = height;
+    image.rgb.resize(static_cast<size_t>(width) * height * 3);
+    in.read(reinterpret_cast<char*>(image.rgb.data()), static_cast<std::streamsize>(image.rgb.size()));
+    if (in.gcount() != static_cast<std::streamsize>(image.rgb.size()))
+        Fail("short picture: " + file.string());
+    return image;
+}
+
+// ---------------------------------------------------------------------------------------
+// WineSession
+
+WineSession::WineSession(SessionOptions options) : options_(std::move(options))
+{
+    char pattern[] = "/tmp/glowmere-wine-XXXXXX";
+    if (!mkdtemp(pattern))
+        Fail("cannot make a temporary folder");
+    workDir_ = pattern;
+    prefix_ = workDir_ / "prefix";
+    fs::create_directories(ArtifactPath(""));
+    StartXvfb();
+    CopyTemplatePrefix();
+}
+
+WineSession::~WineSession()
+{
+    // The prefix's own server ends every Windows process of this prefix, including the
+    // ones our programs started themselves; then our X server by its pid.
+    if (!prefix_.empty() && fs::exists(prefix_)) {
+        StartNative({"wineserver", "-k"}).Wait(Millis(10000));
+        StartNative({"wineserver", "-w"}).Wait(Millis(10000));
+    }
+    if (xvfb_ > 0) {
+        kill(xvfb_, SIGTERM);
+        int status;
+        waitpid(xvfb_, &status, 0);
+    }
+    std::error_code ignored;
+    fs::remove_all(workDir_, ignored);
+}
+
+void WineSession::StartXvfb()
+{
+    // Xvfb picks a free display number itself and writes it to the pipe once it is ready.
+    // A server that dies right after that (seen once when an earlier one was still going
+    // down) is replaced, up to three times.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (TryStartXvfb())
+            return;
+    }
+    Fail("Xvfb did not start: " + ReadFile(workDir_ / "xvfb.log"));
+}
+
+bool WineSession::TryStartXvfb()
+{
+    int ready[2];
+    if (pipe(ready) != 0)
+        Fail("pipe failed");
+    const std::string screen = std::to_string(options_.width) + "x" + std::to_string(options_.height) + "x24";
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid < 0)
+        Fail("fork failed");
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent)
+            _exit(127);
+        close(ready[0]);
+        const int log = open((workDir_ / "xvfb.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (log >= 0) {
+            dup2(log, 1);
+            dup2(log, 2);
+        }
+        const std::string fd = std::to_string(ready[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
+               "tcp", "-noreset", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(ready[1]);
+    std::string number;
+    pollfd wait = {ready[0], POLLIN, 0};
+    const auto deadline = std::chrono::steady_clock::now() + Millis(20000);
+    while (number.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        if (poll(&wait, 1, 200) <= 0)
+            continue;
+        char buffer[32];
+        const ssize_t n = read(ready[0], buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        number.append(buffer, static_cast<size_t>(n));
+    }
+    close(ready[0]);
+    number = Trim(number);
+
+    // The server must still be there and answer.
+    std::this_thread::sleep_for(Millis(100));
+    int status;
+    const bool alive = !number.empty() && waitpid(pid, &status, WNOHANG) == 0;
+    if (alive) {
+        xvfb_ = pid;
+        display_ = ":" + number;
+        Process check(Spawn({"xdpyinfo", "-display", display_}, {}, {}, workDir_ / "xdpyinfo.log"),
+                      workDir_ / "xdpyinfo.log");
+        if (check.Wait(Millis(10000)) == 0)
+            return true;
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    xvfb_ = -1;
+    display_.clear();
+    return false;
+}
+
+void WineSession::CopyTemplatePrefix()
+{
+    const fs::path templ = TemplatePrefix();
+    {
+        FileLock lock(fs::path(GLOWMERE_BUILD_DIR) / "wine-template.lock");
+        if (!fs::exists(templ / ".ready")) {
+            // Initialise a prefix once per build tree (about 10 s); every session copies it.
+            const fs::path fresh = fs::path(GLOWMERE_BUILD_DIR) / "wine-template.new";
+            fs::remove_all(fresh);
+            fs::remove_all(templ);
+            std::map<std::string, std::string> env = Environment();
+            env["WINEPREFIX"] = fresh.string();
+            // No Mono or Gecko installers, no menu entries.
+            env["WINEDLLOVERRIDES"] = "mscoree,mshtml=;winemenubuilder.exe=d";
+            const fs::path log = workDir_ / "wineboot.log";
+            auto run = [&](const std::vector<std::string>& argv) {
+                Process p(Spawn(argv, env, {}, log), log);
+                if (p.Wait(Millis(180000)) != 0)
+                    Fail(argv[0] + " failed while making the template prefix: " + ReadFile(log));
+            };
+            run({"wineboot", "-i"});
+            // The dialogs ask for "ＭＳ Ｐゴシック"; Debian's IPA fonts stand in for it.
+            run({"wine", "reg", "add", "HKCU\\Software\\Wine\\Fonts\\Replacements", "/v",
+                 "ＭＳ Ｐゴシック", "/t", "REG_SZ", "/d", "IPAPGothic", "/f"});
+            run({"wine", "reg", "add", "HKCU\\Software\\Wine\\Fonts\\Replacements", "/v",
+                 "ＭＳ ゴシック", "/t", "REG_SZ", "/d", "IPAGothic", "/f"});
+            run({"wineserver", "-w"});
+            std::ofstream(fresh / ".ready") << "ok\n";
+            fs::rename(fresh, templ);
+        }
+    }
+    fs::copy(templ, prefix_, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+}
+
+std::map<std::string, std::string> WineSession::Environment() const
+{
+    return {
+        {"WINEPREFIX", prefix_.string()},
+        {"DISPLAY", display_},
+        {"LC_ALL", "ja_JP.UTF-8"},
+        {"WINEDEBUG", "-all"},
+        {"WINEDLLOVERRIDES", "winemenubuilder.exe=d"},
+    };
+}
+
+std::string WineSession::WindowsPath(const fs::path& path) const
+{
+    const std::string full = fs::absolute(path).lexically_normal().string();
+    const std::string root = DriveC().string();
+    std::string result;
+    if (full.compare(0, root.size(), root) == 0)
+        result = "C:" + full.substr(root.size());
+    else
+        result = "Z:" + full;
+    for (char& c : result)
+        if (c == '/')
+            c = '\\';
+    if (result == "C:")
+        result = "C:\\";
+    return result;
+}
+
+fs::path WineSession::MakeProgramFolder(const std::string& name, const std::vector<std::string>& programs)
+{
+    const fs::path folder = DriveC() / name;
+    fs::create_directories(folder);
+    for (const auto& program : programs)
+        fs::copy_file(ProgramsDir() / program, folder / program, fs::copy_options::overwrite_existing);
+    return folder;
+}
+
+Process WineSession::Start(const fs::path& exe, const std::vector<std::string>& args, const StartOptions& options)
+{
+    std::vector<std::string> argv = {"wine", exe.string()};
+    argv.insert(argv.end(), args.begin(), args.end());
+    StartOptions withDir = options;
+    if (withDir.workingDir.empty())
+        withDir.workingDir = exe.parent_path();
+    return StartNative(argv, withDir);
+}
+
+Process WineSession::StartNative(const std::vector<std::string>& argv, const StartOptions& options)
+{
+    static int counter = 0;
+    const fs::path output = workDir_ / ("process-" + std::to_string(++counter) + ".log");
+    std::map<std::string, std::string> env = Environment();
+    for (const auto& [key, value] : options.env)
+        env[key] = value;
+    return Process(Spawn(argv, env, options.workingDir, output), output);
+}
+
+RunResult WineSession::Run(const fs::path& exe, const std::vector<std::string>& args, Millis timeout,
+                           const StartOptions& options)
+{
+    Process p = Start(exe, args, options);
+    RunResult result;
+    result.exitCode = p.Wait(timeout);
+    p.Kill();
+    result.output = p.Output();
+    return result;
+}
+
+std::string WineSession::Tool(const std::vector<std::string>& args, Millis timeout)
+{
+    RunResult result = Run(TestProgramsDir() / "wintool.exe", args, timeout);
+    if (!result.exitCode)
+        Fail("wintool timed out: " + (args.empty() ? std::string() : args[0]));
+    return Trim(result.output);
+}
+
+uint64_t WineSession::FindWindow(const std::string& title)
+{
+    return std::strtoull(Tool({"find", title}).c_str(), nullptr, 10);
+}
+
+uint64_t WineSession::WaitForWindow(const std::string& title, Millis timeout)
+{
+    return std::strtoull(Tool({"wait-window", title, std::to_string(timeout.count())},
+                              timeout + Millis(30000)).c_str(), nullptr, 10);
+}
+
+bool WineSession::WaitForWindowGone(const std::string& title, Millis timeout)
+{
+    return Tool({"wait-gone", title, std::to_string(timeout.count())}, timeout + Millis(30000)) == "1";
+}
+
+void WineSession::Key(const std::string& keysym)
+{
+    StartNative({"xdotool", "key", "--clearmodifiers", keysym}).Wait(Millis(10000));
+}
+
+void WineSession::MoveMouse(int x, int y)
+{
+    StartNative({"xdotool", "mousemove", std::to_string(x), std::to_string(y)}).Wait(Millis(10000));
+}
+
+void WineSession::Click(int button)
+{
+    StartNative({"xdotool", "click", std::to_string(button)}).Wait(Millis(10000));
+}
+
+bool WineSession::FocusWindow(const std::string& title)
+{
+    Process p = StartNative({"xdotool", "search", "--sync", "--limit", "1", "--name", "^" + title + "$",
+                             "windowfocus", "--sync"});
+    return p.Wait(Millis(10000)) == 0;
+}
+
+fs::path WineSession::ArtifactPath(const std::string& file) const
+{
+    return ArtifactsDir() / options_.name / file;
+}
+
+Image WineSession::Screenshot(const std::string& name)
+{
+    const fs::path png = ArtifactPath(name + ".png");
+    Process shot = StartNative({"import", "-window", "root", png.string()});
+    if (shot.Wait(Millis(30000)) != 0)
+        Fail("import failed: " + shot.Output());
+    return LoadImage(png);
+}
+
+void WineSession::SetRootPicture(const fs::path& picture)
+{
+    // display -window root paints the picture as the root window's background and exits.
+    StartNative({"display", "-window", "root", picture.string()}).Wait(Millis(30000));
+}
+
+}  // namespace harness

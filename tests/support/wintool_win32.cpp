@@ -1,0 +1,248 @@
+// wintool.exe: the integration tests' hands inside Wine. Each call answers one question
+// or does one thing through the Win32 API, printing its answer as UTF-8 on stdout.
+//
+//   find <title>                      top-level window titled <title>: handle or 0
+//   wait-window <title> <ms>          waits until it exists: handle, or 0 after <ms>
+//   wait-gone <title> <ms>            waits until it is gone: 1, or 0 after <ms>
+//   post <hwnd> <msg> <wparam> <lparam>   PostMessageA: its result
+//   send <hwnd> <msg> <wparam> <lparam>   SendMessageA: its result
+//   text <hwnd>                       GetWindowTextA, as UTF-8
+//   text-hex <hwnd>                   GetWindowTextA, the ANSI bytes in hex
+//   class <hwnd>                      the window's class name
+//   info <hwnd>                       visible parent style left top right bottom (window rect)
+//   children <hwnd>                   one line per child: handle class text
+//   is-window <hwnd>                  1 or 0
+//   message-box <caption> <ms>        waits for a dialog (#32770) with that caption and
+//                                     prints: handle, then its text as hex ANSI bytes
+//   display-mode                      current width height bits, then the registry's
+//   host <title> <width> <height> [x y]   creates a top-level window with that client
+//                                     size, prints its handle and runs until killed
+//
+// Handles and numbers are decimal. Titles come in as UTF-16 from the command line and
+// go to the A functions in the ANSI code page, as our programs' own strings do.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <fcntl.h>
+#include <io.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string ToAnsi(const wchar_t* text)
+{
+    const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? n : 1, '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), n, nullptr, nullptr);
+    out.resize(std::strlen(out.c_str()));
+    return out;
+}
+
+std::string AnsiToUtf8(const std::string& text)
+{
+    const int wn = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(wn > 0 ? wn : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), wn);
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? n : 1, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, out.data(), n, nullptr, nullptr);
+    out.resize(std::strlen(out.c_str()));
+    return out;
+}
+
+std::string Hex(const std::string& bytes)
+{
+    std::string out;
+    char two[3];
+    for (unsigned char c : bytes) {
+        std::snprintf(two, sizeof two, "%02x", c);
+        out += two;
+    }
+    return out;
+}
+
+HWND ToHandle(const std::string& text)
+{
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(text.c_str(), nullptr, 10)));
+}
+
+unsigned long long FromHandle(HWND window)
+{
+    return static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window));
+}
+
+std::string WindowText(HWND window)
+{
+    char text[4096] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+void Print(const std::string& line)
+{
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+HWND WaitForWindow(const std::string& title, DWORD ms)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (HWND window = FindWindowA(nullptr, title.c_str()))
+            return window;
+        if (GetTickCount() - start >= ms)
+            return nullptr;
+        Sleep(25);
+    }
+}
+
+struct DialogSearch {
+    std::string caption;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<DialogSearch*>(param);
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (std::string(className) == "#32770" && WindowText(window) == search->caption) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK ListChild(HWND window, LPARAM)
+{
+    char className[256] = {};
+    GetClassNameA(window, className, sizeof className);
+    Print(std::to_string(FromHandle(window)) + " " + className + " " + AnsiToUtf8(WindowText(window)));
+    return TRUE;
+}
+
+LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int Host(const std::string& title, int width, int height, int x, int y)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = HostProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = "GlowmereTestHost";
+    RegisterClassA(&windowClass);
+    const DWORD style = WS_POPUP | WS_VISIBLE;
+    HWND window = CreateWindowExA(0, windowClass.lpszClassName, title.c_str(), style, x, y, width, height,
+                                  nullptr, nullptr, windowClass.hInstance, nullptr);
+    Print(std::to_string(FromHandle(window)));
+    if (!window)
+        return 1;
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main()
+{
+    _setmode(_fileno(stdout), _O_BINARY);
+    int argc = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i)
+        args.push_back(ToAnsi(wide[i]));
+    if (args.empty()) {
+        Print("usage: wintool <command> ...");
+        return 2;
+    }
+    const std::string& command = args[0];
+    auto arg = [&](size_t i) { return i < args.size() ? args[i] : std::string(); };
+    auto number = [&](size_t i) { return std::strtoll(arg(i).c_str(), nullptr, 10); };
+
+    if (command == "find") {
+        Print(std::to_string(FromHandle(FindWindowA(nullptr, arg(1).c_str()))));
+    } else if (command == "wait-window") {
+        Print(std::to_string(FromHandle(WaitForWindow(arg(1), static_cast<DWORD>(number(2))))));
+    } else if (command == "wait-gone") {
+        const DWORD start = GetTickCount();
+        while (FindWindowA(nullptr, arg(1).c_str()) && GetTickCount() - start < static_cast<DWORD>(number(2)))
+            Sleep(25);
+        Print(FindWindowA(nullptr, arg(1).c_str()) ? "0" : "1");
+    } else if (command == "post") {
+        Print(std::to_string(PostMessageA(ToHandle(arg(1)), static_cast<UINT>(number(2)),
+                                          static_cast<WPARAM>(number(3)), static_cast<LPARAM>(number(4)))));
+    } else if (command == "send") {
+        Print(std::to_string(SendMessageA(ToHandle(arg(1)), static_cast<UINT>(number(2)),
+                                          static_cast<WPARAM>(number(3)), static_cast<LPARAM>(number(4)))));
+    } else if (command == "text") {
+        Print(AnsiToUtf8(WindowText(ToHandle(arg(1)))));
+    } else if (command == "text-hex") {
+        Print(Hex(WindowText(ToHandle(arg(1)))));
+    } else if (command == "class") {
+        char className[256] = {};
+        GetClassNameA(ToHandle(arg(1)), className, sizeof className);
+        Print(className);
+    } else if (command == "info") {
+        HWND window = ToHandle(arg(1));
+        RECT rect = {};
+        GetWindowRect(window, &rect);
+        char line[256];
+        std::snprintf(line, sizeof line, "%d %llu %lx %ld %ld %ld %ld", IsWindowVisible(window) ? 1 : 0,
+                      FromHandle(GetParent(window)), static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)),
+                      rect.left, rect.top, rect.right, rect.bottom);
+        Print(line);
+    } else if (command == "children") {
+        EnumChildWindows(ToHandle(arg(1)), ListChild, 0);
+    } else if (command == "is-window") {
+        Print(IsWindow(ToHandle(arg(1))) ? "1" : "0");
+    } else if (command == "message-box") {
+        DialogSearch search{arg(1)};
+        const DWORD start = GetTickCount();
+        while (!search.found && GetTickCount() - start < static_cast<DWORD>(number(2))) {
+            EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+            if (!search.found)
+                Sleep(25);
+        }
+        if (!search.found) {
+            Print("0");
+            return 1;
+        }
+        // The message text is the dialog's static control with id 0xFFFF.
+        Print(std::to_string(FromHandle(search.found)));
+        Print(Hex(WindowText(GetDlgItem(search.found, 0xFFFF))));
+    } else if (command == "display-mode") {
+        DEVMODEA current = {}, registry = {};
+        current.dmSize = registry.dmSize = sizeof(DEVMODEA);
+        EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &current);
+        EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &registry);
+        char line[128];
+        std::snprintf(line, sizeof line, "%lu %lu %lu %lu %lu %lu", current.dmPelsWidth, current.dmPelsHeight,
+                      current.dmBitsPerPel, registry.dmPelsWidth, registry.dmPelsHeight, registry.dmBitsPerPel);
+        Print(line);
+    } else if (command == "host") {
+        return Host(arg(1), static_cast<int>(number(2)), static_cast<int>(number(3)),
+                    static_cast<int>(number(4)), static_cast<int>(number(5)));
+    } else {
+        Print("unknown command: " + command);
+        return 2;
+    }
+    return 0;
+}

@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "frame.h"
+#include "recording_target.h"
+
+namespace {
+
+// A counter of 1000 ticks per second whose readings the test scripts.
+class ScriptedClock final : public Clock {
+public:
+    std::deque<int64_t> readings;
+    int64_t CounterFrequency() override { return 1000; }
+    int64_t Read(bool) override
+    {
+        const int64_t value = readings.front();
+        readings.pop_front();
+        return value;
+    }
+};
+
+struct FloorQuad {
+    std::vector<DrawCall> texCoords, vertices;
+};
+
+FloorQuad FloorOf(const RecordingTarget& target)
+{
+    return {target.Only(DrawCall::TexCoord), target.Only(DrawCall::Vertex)};
+}
+
+class FrameTest : public ::testing::Test {
+protected:
+    FrameState state;
+    ScriptedClock clock;
+
+    void Start(int64_t initialise, int64_t firstTick)
+    {
+        clock.readings = {initialise, firstTick};
+        InitScene(state, clock);
+    }
+    RecordingTarget Frame(int64_t reading)
+    {
+        clock.readings.push_back(reading);
+        TickFrameClock(state, clock);
+        RecordingTarget target;
+        DrawFrame(state, target);
+        return target;
+    }
+};
+
+TEST_F(FrameTest, InitSceneStartsTheClockWithItsFirstTick)
+{
+    Start(500, 520);
+    EXPECT_FLOAT_EQ(state.clock.elapsedTime, 0.02f);
+    EXPECT_FLOAT_EQ(state.clock.frameDelta, 0.02f);
+    ASSERT_NE(state.spiritPool, nullptr);
+    EXPECT_EQ(state.spiritPool->Capacity(), 500);
+}
+
+TEST_F(FrameTest, TheFloorSlidesAwayAtSevenHundredthsOfARepeatPerSecond)
+{
+    Start(0, 0);
+    state.textureNames[kSpiritTexture] = 7;
+    state.textureNames[kFloorTexture] = 9;
+
+    RecordingTarget first = Frame(1000);   // one second later
+    const FloorQuad quad = FloorOf(first);
+    ASSERT_EQ(quad.vertices.size(), 4u);
+    const float s = 0.07f;
+    const float expectedST[4][2] = {{0, 3 - s}, {3, 3 - s}, {3, 0 - s}, {0, 0 - s}};
+    const float expectedXYZ[4][3] = {{-300, -15.5f, -300}, {300, -15.5f, -300}, {300, -15.5f, 300}, {-300, -15.5f, 300}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NEAR(quad.texCoords[i].v[0], expectedST[i][0], 1e-6) << i;
+        EXPECT_NEAR(quad.texCoords[i].v[1], expectedST[i][1], 1e-6) << i;
+        for (int k = 0; k < 3; ++k)
+            EXPECT_FLOAT_EQ(quad.vertices[i].v[k], expectedXYZ[i][k]) << i;
+    }
+
+    // Ten seconds on, the offset has reached 0.77 repeats.
+    Frame(11000);
+    EXPECT_NEAR(state.floorScroll, 0.77f, 1e-6);
+}
+
+TEST_F(FrameTest, TheFloorOffsetStaysBelowOneRepeatOnLongRuns)
+{
+    Start(0, 0);
+    Frame(15000);   // 1.05 repeats: the same picture as 0.05
+    EXPECT_NEAR(state.floorScroll, 0.05f, 1e-6);
+
+    // A hundred hours of 1/60 s frames would carry an unbounded coordinate to 25200
+    // repeats, where a float no longer resolves one frame's step of 0.00117.
+    int64_t now = 15000;
+    Frame(now += 3600LL * 100 * 1000);
+    const float before = state.floorScroll;
+    EXPECT_GE(before, 0.0f);
+    EXPECT_LT(before, 1.0f);
+    Frame(now += 1000 / 60);
+    EXPECT_NEAR(state.floorScroll - before, 0.016 * 0.07, 1e-6);
+}
+
+TEST_F(FrameTest, TheFloorIsOpaqueAndTheSpiritStateIsRestoredAfterIt)
+{
+    Start(0, 0);
+    state.textureNames[kSpiritTexture] = 7;
+    state.textureNames[kFloorTexture] = 9;
+    RecordingTarget frame = Frame(16);
+    const auto& c = frame.calls;
+    ASSERT_GE(c.size(), 14u);
+    EXPECT_EQ(c[0].kind, DrawCall::Clear);
+    EXPECT_EQ(c[1].kind, DrawCall::Identity);
+    EXPECT_EQ(c[2].kind, DrawCall::Colour);
+    EXPECT_EQ(c[2].v[0] + c[2].v[1] + c[2].v[2] + c[2].v[3], 4.0f);
+    EXPECT_EQ(c[3].kind, DrawCall::Blend);
+    EXPECT_EQ(c[3].v[0], 0.0f);
+    EXPECT_EQ(c[4].kind, DrawCall::Bind);
+    EXPECT_EQ(c[4].v[0], 9.0f);
+    EXPECT_EQ(c[5].kind, DrawCall::Begin);
+    EXPECT_EQ(c[5].primitive, Primitive::Quads);
+    EXPECT_EQ(c[14].kind, DrawCall::End);
+    ASSERT_GE(c.size(), 17u);
+    EXPECT_EQ(c[15].kind, DrawCall::Bind);
+    EXPECT_EQ(c[15].v[0], 7.0f);
+    EXPECT_EQ(c[16].kind, DrawCall::Blend);
+    EXPECT_EQ(c[16].v[0], 1.0f);
+}
+
+TEST_F(FrameTest, ABurstComesInTheFirstFrameMoreThanASecondAfterTheLast)
+{
+    Start(0, 0);
+    Frame(500);
+    EXPECT_EQ(state.lastBurstTime, 0.0f);
+    Frame(1000);   // exactly one second: not yet
+    EXPECT_EQ(state.lastBurstTime, 0.0f);
+    Frame(1010);
+    EXPECT_FLOAT_EQ(state.lastBurstTime, 1.01f);
+    Frame(2000);
+    EXPECT_FLOAT_EQ(state.lastBurstTime, 1.01f);
+    Frame(2020);
+    EXPECT_FLOAT_EQ(state.lastBurstTime, 2.02f);
+}
+
+}  // namespace
