@@ -347,7 +347,11 @@ TEST_F(MciCommands, ASuccessRepliesWithTheTextBeforeTheFirstNulAndNoMore)
     platform.Script("status cdaudio current track", {Reply("7")});
     EXPECT_EQ(bgm.SendMCI("status cdaudio current track").reply, "7");
 
-    // A reply that fills the whole buffer is read to the buffer's end, not beyond.
+    // A reply that fills the whole buffer is read to the buffer's end, not on into the
+    // error text that an earlier failure left behind.
+    platform.Script("status nothing mode", {Failure(263)});
+    platform.errorTexts[263] = "not open";
+    bgm.SendMCI("status nothing mode");
     platform.Script("info cdaudio", {Answer{0, {}, true}});
     EXPECT_EQ(bgm.SendMCI("info cdaudio").reply, std::string(512, 'x'));
 }
