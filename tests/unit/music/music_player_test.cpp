@@ -272,21 +272,6 @@ TEST_F(Mp3Music, CheckRestartsFromTheBeginningWheneverTheModeIsNotPlaying)
     }
 }
 
-TEST_F(Mp3Music, AFileThatCannotBeOpenedIsRetriedEverySecondWithoutEffect)
-{
-    glowmere::BgmFile = "C:\\missing.mp3";
-    platform.Script("open \"C:\\missing.mp3\" type MPEGVideo Alias MP3Play", {Failure(275)});
-    platform.Script(kMp3Mode, {Failure(263)});
-    bgm.MP3Start();
-    platform.TakeCalls();
-    for (int tick = 0; tick < 3; ++tick) {
-        EXPECT_FALSE(bgm.MP3IsPlaying());
-        bgm.MP3Check();
-    }
-    const Calls calls = platform.TakeCalls();
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), MciZeroText("play MP3Play from 0")), 3);
-}
-
 TEST_F(Mp3Music, StopStopsThenCloses)
 {
     bgm.MP3Stop();
