@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing Glowmere needs on Debian 12, and nothing that is
 # already there: the mingw-w64 cross compiler, Wine (64-bit), Xvfb and the X tools the
-# tests drive it with, Mesa's software OpenGL, GoogleTest, the Japanese locale and fonts.
+# tests drive it with, Mesa's software OpenGL, GoogleTest, the Japanese locale and fonts,
+# GStreamer's MP3 decoder (Wine's MCI MPEGVideo device plays through it) and the lame
+# encoder that makes the MP3 files the music tests play.
 set -euo pipefail
 
 packages=(
@@ -10,6 +12,7 @@ packages=(
   wine wine64
   xvfb xdotool x11-utils x11-xserver-utils imagemagick libgl1-mesa-dri
   fonts-ipafont-gothic locales zip
+  gstreamer1.0-plugins-good lame
 )
 
 as_root() {

@@ -1,0 +1,356 @@
+// The music player's command sequences against a scripted platform: what each operation
+// sends, with which return buffer and length, and how replies steer the next command.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "music_player.h"
+#include "scripted_music_platform.h"
+#include "settings_values.h"
+
+namespace {
+
+using namespace music_test;
+using Calls = std::vector<std::string>;
+
+constexpr char kTrack[] = "status cdaudio current track";
+constexpr char kTracks[] = "status cdaudio number of tracks";
+constexpr char kCdMode[] = "status cdaudio mode";
+constexpr char kMp3Mode[] = "status MP3Play mode";
+
+class MusicTest : public ::testing::Test {
+protected:
+    ScriptedMusicPlatform platform;
+    glowmere::Lumadrift_BGM bgm{platform};
+
+    void SetUp() override { ResetSettings(); }
+    void TearDown() override { ResetSettings(); }
+
+    static void ResetSettings()
+    {
+        glowmere::BgmKind = 0;
+        glowmere::BgmRepeat = 0;
+        glowmere::BgmFile.clear();
+    }
+
+    // A disc in the drive: the track and count queries answer, the mode answers in turn.
+    void Disc(std::vector<Answer> tracks, std::vector<Answer> modes)
+    {
+        platform.Script(kTrack, std::move(tracks));
+        platform.Script(kTracks, {Reply("10")});
+        platform.Script(kCdMode, std::move(modes));
+    }
+
+    static Calls Queries() { return {Mci(kTrack, 512), Mci(kTracks, 512), Mci(kCdMode, 255)}; }
+    static Calls With(Calls calls, const Calls& more)
+    {
+        calls.insert(calls.end(), more.begin(), more.end());
+        return calls;
+    }
+
+    // The saver form's CD timer: ticks while CdMonitorOn stays true; at run end CDStop
+    // only when the timer is still on. Returns the number of checks made.
+    int RunCdTimer(int ticks)
+    {
+        bool timerOn = true;
+        int checks = 0;
+        for (int i = 0; i < ticks && timerOn; ++i, ++checks) {
+            bgm.CDCheck();
+            timerOn = bgm.CdMonitorOn();
+        }
+        if (timerOn)
+            bgm.CDStop();
+        return checks;
+    }
+};
+
+using CdMusic = MusicTest;
+using Mp3Music = MusicTest;
+using WavMusic = MusicTest;
+using MciCommands = MusicTest;
+
+// ---------------------------------------------------------------------------------------
+// Audio CD
+
+TEST_F(CdMusic, OpenAndStopSendTheirTwoStringsWithoutAReplyBufferWhateverTheyReturn)
+{
+    platform.Script("open cdaudio", {Failure(275)});
+    platform.Script("stop cdaudio", {Failure(263)});
+    bgm.CDOpen();
+    EXPECT_EQ(platform.TakeCalls(), (Calls{MciNoBuffer("open cdaudio"), MciNoBuffer("set cdaudio time format tmsf")}));
+    bgm.CDStop();
+    EXPECT_EQ(platform.TakeCalls(), (Calls{MciNoBuffer("stop cdaudio"), MciNoBuffer("close cdaudio")}));
+}
+
+TEST_F(CdMusic, NoDiscEndsTheMonitorAtTheFirstTickAndNothingIsStoppedAtRunEnd)
+{
+    // The error text need not say "error": the check looks at "Error:" + code.
+    platform.errorTexts[256] = "ドライブの準備ができていません";
+    platform.Script(kTrack, {Failure(256)});
+    bgm.CDOpen();
+    platform.TakeCalls();
+
+    EXPECT_EQ(RunCdTimer(5), 1);
+    EXPECT_FALSE(bgm.CdMonitorOn());
+    EXPECT_EQ(platform.TakeCalls(), (Calls{Mci(kTrack, 512), ErrorText(256, 256)}));
+
+    // A drive that answers the track but not the track count ends it the same way, even
+    // when the platform has no error text.
+    ScriptedMusicPlatform other;
+    glowmere::Lumadrift_BGM player(other);
+    other.Script(kTrack, {Reply("1")});
+    other.Script(kTracks, {Failure(262)});
+    player.CDCheck();
+    EXPECT_FALSE(player.CdMonitorOn());
+    EXPECT_EQ(other.calls, (Calls{Mci(kTrack, 512), Mci(kTracks, 512), ErrorText(262, 256)}));
+}
+
+TEST_F(CdMusic, WithoutARepeatTrackAStoppedDiscIsPlayedOnFromWhereItIs)
+{
+    Disc({Reply("1")}, {Reply("stopped"), Reply("playing"), Reply("paused"), Reply("stopped")});
+    bgm.CDCheck();
+    EXPECT_TRUE(bgm.CdMonitorOn());
+    EXPECT_EQ(platform.TakeCalls(), With(Queries(), {Mci("play cdaudio", 512)}));
+    bgm.CDCheck();   // playing
+    EXPECT_EQ(platform.TakeCalls(), Queries());
+    bgm.CDCheck();   // paused
+    EXPECT_EQ(platform.TakeCalls(), Queries());
+    bgm.CDCheck();   // stopped again, at the end of the disc
+    EXPECT_EQ(platform.TakeCalls(), With(Queries(), {Mci("play cdaudio", 512)}));
+    EXPECT_TRUE(bgm.CdMonitorOn());
+}
+
+TEST_F(CdMusic, ARepeatTrackIsPlayedFromItsPositionAndRestartedWhenTheNextTrackBegins)
+{
+    glowmere::BgmRepeat = 3;
+    Disc({Reply("1"), Reply("3"), Reply("4"), Reply("3")},
+         {Reply("playing"), Reply("playing"), Reply("playing"), Reply("stopped")});
+    platform.Script("status cdaudio position track 3", {Reply("03:00:00:00")});
+    const Calls restart = {Mci("status cdaudio position track 3", 512), Mci("play cdaudio from 03:00:00:00", 512)};
+
+    bgm.CDCheck();   // track 1 of a 10-track disc
+    EXPECT_EQ(platform.TakeCalls(), With(Queries(), restart));
+    bgm.CDCheck();   // track 3 playing
+    EXPECT_EQ(platform.TakeCalls(), Queries());
+    bgm.CDCheck();   // track 4 began
+    EXPECT_EQ(platform.TakeCalls(), With(Queries(), restart));
+    bgm.CDCheck();   // on track 3 but stopped
+    EXPECT_EQ(platform.TakeCalls(), With(Queries(), restart));
+    EXPECT_TRUE(bgm.CdMonitorOn());
+}
+
+TEST_F(CdMusic, TheTrackReplyIsComparedAsANumber)
+{
+    glowmere::BgmRepeat = 3;
+    for (const char* same : {"3", "03", " 3 ", "3.0", "+3"}) {
+        ScriptedMusicPlatform disc;
+        glowmere::Lumadrift_BGM player(disc);
+        disc.Script(kTrack, {Reply(same)});
+        disc.Script(kCdMode, {Reply("playing")});
+        player.CDCheck();
+        EXPECT_TRUE(player.CdMonitorOn()) << same;
+        EXPECT_EQ(disc.calls.size(), 3u) << same;
+    }
+    for (const char* other : {"3.5", "-3", "30"}) {
+        ScriptedMusicPlatform disc;
+        glowmere::Lumadrift_BGM player(disc);
+        disc.Script(kTrack, {Reply(other)});
+        disc.Script(kCdMode, {Reply("playing")});
+        player.CDCheck();
+        EXPECT_TRUE(player.CdMonitorOn()) << other;
+        ASSERT_EQ(disc.calls.size(), 5u) << other;
+        EXPECT_EQ(disc.calls[3], Mci("status cdaudio position track 3", 512)) << other;
+    }
+    // A reply that is no number cannot be compared: that check fails and ends the
+    // monitor, before any play command.
+    for (const char* none : {"", "three", "3a", "."}) {
+        ScriptedMusicPlatform disc;
+        glowmere::Lumadrift_BGM player(disc);
+        disc.Script(kTrack, {Reply(none)});
+        disc.Script(kCdMode, {Reply("stopped")});
+        player.CDCheck();
+        EXPECT_FALSE(player.CdMonitorOn()) << '"' << none << '"';
+        EXPECT_EQ(disc.calls.size(), 3u) << '"' << none << '"';
+    }
+    // Without a repeat track the track reply is never read as a number.
+    glowmere::BgmRepeat = 0;
+    Disc({Reply("")}, {Reply("stopped")});
+    bgm.CDCheck();
+    EXPECT_TRUE(bgm.CdMonitorOn());
+    EXPECT_EQ(platform.calls.back(), Mci("play cdaudio", 512));
+}
+
+TEST_F(CdMusic, AMissingRepeatTrackSendsTheFailingPositionTextAndTheCheckGoesOn)
+{
+    glowmere::BgmRepeat = 12;
+    Disc({Reply("1")}, {Reply("stopped")});
+    platform.Script("status cdaudio position track 12", {Failure(282)});
+    platform.Script("play cdaudio from Error:282", {Failure(274)});
+    platform.errorTexts[274] = "unrecognized keyword";
+    const Calls failing = {Mci("status cdaudio position track 12", 512), ErrorText(282, 256),
+                           Mci("play cdaudio from Error:282", 512), ErrorText(274, 256)};
+    for (int tick = 0; tick < 3; ++tick) {
+        bgm.CDCheck();
+        EXPECT_TRUE(bgm.CdMonitorOn());
+        EXPECT_EQ(platform.TakeCalls(), With(Queries(), failing)) << "tick " << tick;
+    }
+
+    // A negative repeat track is asked for as it is, and fails the same way.
+    glowmere::BgmRepeat = -1;
+    platform.Script("status cdaudio position track -1", {Failure(282)});
+    bgm.CDCheck();
+    EXPECT_TRUE(bgm.CdMonitorOn());
+    const Calls calls = platform.TakeCalls();
+    ASSERT_EQ(calls.size(), 7u);
+    EXPECT_EQ(calls[3], Mci("status cdaudio position track -1", 512));
+    EXPECT_EQ(calls[5], Mci("play cdaudio from Error:282", 512));
+}
+
+TEST_F(CdMusic, AFailedModeQueryReusesThePreviousMode)
+{
+    // Never answered yet: the buffer holds no mode, so nothing is played.
+    Disc({Reply("1")}, {Failure(263), Reply("stopped"), Failure(263), Reply("playing"), Failure(263)});
+    platform.errorTexts[263] = "not open";
+    bgm.CDCheck();
+    EXPECT_EQ(platform.TakeCalls(), Queries());
+    bgm.CDCheck();   // stopped
+    EXPECT_EQ(platform.TakeCalls(), With(Queries(), {Mci("play cdaudio", 512)}));
+    bgm.CDCheck();   // fails: still reads "stopped"
+    EXPECT_EQ(platform.TakeCalls(), With(Queries(), {Mci("play cdaudio", 512)}));
+    bgm.CDCheck();   // playing
+    EXPECT_EQ(platform.TakeCalls(), Queries());
+    bgm.CDCheck();   // fails: still reads "playing"
+    EXPECT_EQ(platform.TakeCalls(), Queries());
+    EXPECT_TRUE(bgm.CdMonitorOn());   // the mode query's result is never tested
+}
+
+TEST_F(CdMusic, TheModeIsItsFirstSevenCharacters)
+{
+    // A shorter reply over a longer one reads with its NUL: "open" over "stopped" is not
+    // "stopped"; a reply that merely begins with "stopped" is.
+    Disc({Reply("1")}, {Reply("stopped"), Reply("open"), Reply("stoppedx"), Reply("Stopped")});
+    const Calls play = With(Queries(), {Mci("play cdaudio", 512)});
+    bgm.CDCheck();
+    EXPECT_EQ(platform.TakeCalls(), play);
+    bgm.CDCheck();
+    EXPECT_EQ(platform.TakeCalls(), Queries());
+    bgm.CDCheck();
+    EXPECT_EQ(platform.TakeCalls(), play);
+    bgm.CDCheck();
+    EXPECT_EQ(platform.TakeCalls(), Queries());
+}
+
+// ---------------------------------------------------------------------------------------
+// MP3
+
+TEST_F(Mp3Music, StartOpensThePathInQuotesUnderTheAliasAndPlaysOnlyWhenTheOpenSucceeded)
+{
+    glowmere::BgmFile = "C:\\My Music\\night song.mp3";
+    const std::string open = "open \"C:\\My Music\\night song.mp3\" type MPEGVideo Alias MP3Play";
+    bgm.MP3Start();
+    EXPECT_EQ(platform.TakeCalls(), (Calls{MciZeroText(open), MciZeroText("play MP3Play")}));
+
+    platform.Script(open, {Failure(275)});
+    bgm.MP3Start();
+    EXPECT_EQ(platform.TakeCalls(), (Calls{MciZeroText(open)}));
+}
+
+TEST_F(Mp3Music, CheckRestartsFromTheBeginningWheneverTheModeIsNotPlaying)
+{
+    const Calls quiet = {Mci(kMp3Mode, 30)};
+    const Calls restart = {Mci(kMp3Mode, 30), MciZeroText("stop MP3Play"), MciZeroText("play MP3Play from 0")};
+    platform.Script(kMp3Mode, {Reply("playing"), Reply("stopped"), Reply("Playing"), Reply("paused"),
+                               Reply("playing"), Failure(263), Reply("stopped"), Failure(263)});
+    const std::vector<std::pair<const char*, Calls>> ticks = {
+        {"playing", quiet},   {"stopped", restart}, {"Playing", restart},           {"paused", restart},
+        {"playing", quiet},   {"failed after playing", quiet}, {"stopped", restart}, {"failed after stopped", restart},
+    };
+    for (const auto& [what, expected] : ticks) {
+        bgm.MP3Check();
+        EXPECT_EQ(platform.TakeCalls(), expected) << what;
+    }
+}
+
+TEST_F(Mp3Music, StopStopsThenCloses)
+{
+    bgm.MP3Stop();
+    EXPECT_EQ(platform.TakeCalls(), (Calls{MciZeroText("stop MP3Play"), MciZeroText("close MP3Play")}));
+}
+
+// ---------------------------------------------------------------------------------------
+// WAV
+
+TEST_F(WavMusic, PlaysTheFileAsAnAsyncLoopOnlyWhenThereIsAWaveOutDevice)
+{
+    glowmere::BgmFile = "C:\\Sounds\\rain.WAV";
+    platform.waveOutDevices = 2;
+    bgm.WAVPlay();
+    EXPECT_EQ(platform.TakeCalls(), (Calls{kWaveOutDevices, PlaySound("C:\\Sounds\\rain.WAV", 9)}));
+
+    platform.waveOutDevices = 0;
+    bgm.WAVPlay();
+    EXPECT_EQ(platform.TakeCalls(), (Calls{kWaveOutDevices}));
+
+    // Stopping needs no device and no name.
+    bgm.WAVStop();
+    EXPECT_EQ(platform.TakeCalls(), (Calls{PlaySoundNull(0)}));
+}
+
+// ---------------------------------------------------------------------------------------
+// The command routines
+
+TEST_F(MciCommands, AnEmptyCommandIsRefusedWithoutCallingThePlatform)
+{
+    const glowmere::MciResult result = bgm.SendMCI("");
+    EXPECT_EQ(result.code, -1);
+    EXPECT_EQ(result.reply, "<ansi>コマンド文字列が指定されていません");
+    EXPECT_EQ(bgm.MCIStatus(""), "Error:-1");
+    EXPECT_TRUE(platform.calls.empty());
+}
+
+TEST_F(MciCommands, AnErrorCodeRepliesWithItsTextOrWithTheNoTextMessage)
+{
+    platform.Script("status nothing mode", {Failure(263)});
+    platform.errorTexts[263] = "The specified device is not open.";
+    glowmere::MciResult result = bgm.SendMCI("status nothing mode");
+    EXPECT_EQ(result.code, 263);
+    EXPECT_EQ(result.reply, "The specified device is not open.");
+    EXPECT_EQ(platform.TakeCalls(), (Calls{Mci("status nothing mode", 512), ErrorText(263, 256)}));
+
+    platform.Script("bogus", {Failure(0x1234)});
+    result = bgm.SendMCI("bogus");
+    EXPECT_EQ(result.code, 0x1234);
+    EXPECT_EQ(result.reply, "<ansi>Error (文字列が取れません)");
+    EXPECT_EQ(bgm.MCIStatus("bogus"), "Error:4660");
+}
+
+TEST_F(MciCommands, ASuccessRepliesWithTheTextBeforeTheFirstNulAndNoMore)
+{
+    platform.Script("status cdaudio position track 3", {Reply("03:00:00:00")});
+    EXPECT_EQ(bgm.MCIStatus("status cdaudio position track 3"), "03:00:00:00");
+    platform.Script("status cdaudio current track", {Reply("7")});
+    EXPECT_EQ(bgm.SendMCI("status cdaudio current track").reply, "7");
+
+    // A reply that fills the whole buffer is read to the buffer's end, not on into the
+    // error text that an earlier failure left behind.
+    platform.Script("status nothing mode", {Failure(263)});
+    platform.errorTexts[263] = "not open";
+    bgm.SendMCI("status nothing mode");
+    platform.Script("info cdaudio", {Answer{0, {}, true}});
+    EXPECT_EQ(bgm.SendMCI("info cdaudio").reply, std::string(512, 'x'));
+}
+
+TEST_F(MciCommands, PlayAddsOnlyThePositionsItIsGiven)
+{
+    platform.Script("play cdaudio from 1 to 2", {Failure(282)});
+    EXPECT_EQ(bgm.MCIPlay("cdaudio", "", ""), 0);
+    EXPECT_EQ(bgm.MCIPlay("cdaudio", "03:00:00:00", ""), 0);
+    EXPECT_EQ(bgm.MCIPlay("cdaudio", "1", "2"), 282);
+    EXPECT_EQ(bgm.MCIPlay("cdaudio", "", "5"), 0);
+    const Calls calls = platform.TakeCalls();
+    EXPECT_EQ(calls, (Calls{Mci("play cdaudio", 512), Mci("play cdaudio from 03:00:00:00", 512),
+                            Mci("play cdaudio from 1 to 2", 512), ErrorText(282, 256), Mci("play cdaudio to 5", 512)}));
+}
+
+}  // namespace
