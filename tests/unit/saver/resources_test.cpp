@@ -26,7 +26,8 @@ TEST(BuiltInPictures, TheCommittedFilesAreWhatTheGeneratorDraws)
 TEST(BuiltInPictures, IconAndCursorCarryTheirSizesAndHotSpot)
 {
     const auto icon = glowmere::resources::MakeProgramIcon();
-    ASSERT_GT(icon.size(), 22u + 40 + 1024 + 1024 + 128);
+    // Directory and entry, header, 256 palette entries, 32 × 32 colour indices, the 1-bit mask.
+    ASSERT_EQ(icon.size(), 22u + 40 + 1024 + 1024 + 128);
     EXPECT_EQ(icon[2], 1);    // an icon
     EXPECT_EQ(icon[6], 32);   // 32 × 32
     EXPECT_EQ(icon[7], 32);
