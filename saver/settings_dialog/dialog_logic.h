@@ -1,0 +1,54 @@
+#pragma once
+// The settings dialog's decisions and arithmetic, free of the window system: the texts of
+// the repeat box, how a typed repeat text becomes a number, which controls a music source
+// enables, where the panel texture is tiled and the colours of the background gradient.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace glowmere {
+
+// A number in the "##" pattern: its decimal digits, and the empty text for 0.
+std::string FormatHashHash(int value);
+
+// The items of the repeat box: the empty text for 0, then "1" to "30".
+std::vector<std::string> RepeatListItems();
+
+// A number as the dialog reads its text: surrounding blanks, a sign, digits with an
+// optional decimal point and an optional exponent. Anything else is not a number.
+std::optional<double> ParseNumber(std::string_view text);
+
+// The repeat track typed or chosen in the repeat box. A number is rounded to the nearest
+// whole number with halves going to the even neighbour (2.5 → 2, 3.5 → 4); text that is
+// not a number, and a number outside the signed 16-bit range, give 0.
+int16_t RepeatFromText(std::string_view text);
+
+// Which controls a music source enables, and which source mark shows selected.
+struct SourceControls {
+    bool repeatEnabled = false;     // BGM_Repeat: only for the audio CD
+    bool fileButtonEnabled = false; // Cmd_File: only for a music file
+    int selectedMark = -1;          // Img_BGM element, or -1 when the source is none of 0..2
+};
+SourceControls ControlsForSource(int bgmKind);
+
+struct TilePosition {
+    int x;
+    int y;
+};
+
+// The places where the panel texture is copied: column by column from the top-left, each
+// column down to the first tile that starts below the target's bottom edge, stopping after
+// the first column that starts beyond its right edge.
+std::vector<TilePosition> TilePositions(int tileWidth, int tileHeight, int targetWidth, int targetHeight);
+
+struct GradientColour {
+    int r, g, b;
+};
+
+// The colour of row y of the background for a client height of `height` pixels: a blue-
+// tinted black at the top and bottom and (220, 220, 250) at half height.
+GradientColour GradientRow(int y, double height);
+
+}  // namespace glowmere
