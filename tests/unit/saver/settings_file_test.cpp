@@ -163,11 +163,6 @@ TEST_F(SettingsFile, FileExistsOpensThePathWithoutItsTrailingBackslash)
     EXPECT_FALSE(FileExists(platform, ""));
     EXPECT_EQ(platform.opened, (std::vector<std::string>{"C:\\Music\\song.mp3", "C:\\Music\\song.mp3",
                                                          "C:\\Music\\other.mp3", ""}));
-
-    // A file named ソ keeps its last byte under the system's code page.
-    platform.leadBytes = ShiftJisLeadByte;
-    platform.files = {"C:\\" + kSo};
-    EXPECT_TRUE(FileExists(platform, "C:\\" + kSo));
 }
 
 TEST_F(SettingsFile, GetIniStringHandsA256ByteZeroedBufferAndReadsUpToTheFirstNul)
@@ -270,23 +265,6 @@ TEST_F(SettingsFile, OnlyTheFileSourceIsTurnedOffByAMissingFile)
     }
 }
 
-TEST_F(SettingsFile, NumbersFollowTheReadingRules)
-{
-    Store("BGM区分", "2.9");
-    Store("BGMﾘﾋﾟｰﾄ", "40000");
-    Store("BGMﾌｧｲﾙ", "C:\\a.mp3");
-    platform.files = {"C:\\a.mp3"};
-    Read();
-    EXPECT_EQ(BgmKind, 2);
-    EXPECT_EQ(BgmRepeat, 0);
-
-    Store("BGM区分", "abc");
-    Store("BGMﾘﾋﾟｰﾄ", "-0.5");
-    Read();
-    EXPECT_EQ(BgmKind, 0);
-    EXPECT_EQ(BgmRepeat, -1);
-}
-
 TEST_F(SettingsFile, AFilePathWithATrailingBackslashPassesAndIsKeptAsWritten)
 {
     Store("BGM区分", " 2");
@@ -308,19 +286,6 @@ TEST_F(SettingsFile, APathBeyond255BytesIsCutAndThenFailsTheTest)
     EXPECT_EQ(platform.opened.back(), longPath.substr(0, 255));
     EXPECT_EQ(BgmFile, "");
     EXPECT_EQ(BgmKind, 0);
-}
-
-TEST_F(SettingsFile, AFolderWithTwoByteNamesIsFoundByCharacters)
-{
-    platform.leadBytes = ShiftJisLeadByte;
-    const std::string file = "C:\\" + kHyou + "\\" + kSo;
-    Store("BGM区分", " 2");
-    Store("BGMﾌｧｲﾙ", file);
-    platform.files = {file};
-    Read();
-    EXPECT_EQ(BgmFile, file);
-    EXPECT_EQ(BgmFolder, "C:\\" + kHyou);
-    EXPECT_EQ(BgmKind, 2);
 }
 
 }  // namespace
