@@ -11,6 +11,7 @@
 //   class <hwnd>                      the window's class name
 //   info <hwnd>                       visible parent style left top right bottom (window rect)
 //   children <hwnd>                   one line per child: handle class text
+//   visible-children <hwnd>           the same for the visible children only
 //   is-window <hwnd>                  1 or 0
 //   message-box <caption> <ms>        waits for a dialog (#32770) with that caption and
 //                                     prints: handle, then its text as hex ANSI bytes
@@ -119,8 +120,10 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM param)
     return TRUE;
 }
 
-BOOL CALLBACK ListChild(HWND window, LPARAM)
+BOOL CALLBACK ListChild(HWND window, LPARAM onlyVisible)
 {
+    if (onlyVisible && !IsWindowVisible(window))
+        return TRUE;
     char className[256] = {};
     GetClassNameA(window, className, sizeof className);
     Print(std::to_string(FromHandle(window)) + " " + className + " " + AnsiToUtf8(WindowText(window)));
@@ -211,6 +214,8 @@ int main()
         Print(line);
     } else if (command == "children") {
         EnumChildWindows(ToHandle(arg(1)), ListChild, 0);
+    } else if (command == "visible-children") {
+        EnumChildWindows(ToHandle(arg(1)), ListChild, 1);
     } else if (command == "is-window") {
         Print(IsWindow(ToHandle(arg(1))) ? "1" : "0");
     } else if (command == "message-box") {
