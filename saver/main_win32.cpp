@@ -7,6 +7,7 @@
 #include "command_line.h"
 #include "forms_win32.h"
 #include "preview_win32.h"
+#include "saver_form_win32.h"
 #include "settings_file_win32.h"
 #include "startup.h"
 
@@ -42,11 +43,7 @@ public:
 
     void HideCursor() override { ShowCursor(FALSE); }
 
-    void LoadSaverForm() override
-    {
-        // The saver run is not part of the program yet: the run ends here.
-        EndProcess(glowmere::kExitNormal);
-    }
+    void LoadSaverForm() override { glowmere::LoadSaverForm(); }
 
     void EndProcess(int exitCode) override { ExitProcess(static_cast<UINT>(exitCode)); }
 };

@@ -42,8 +42,10 @@ bool RendererWatch::RendererGone(bool windowExists, bool processRunning, uint32_
     return !processRunning || nowMs - startMs_ >= kAppearBoundMs;
 }
 
-bool DisplayNeedsRestore(const DisplayMode& current, const DisplayMode& registry)
+bool DisplayNeedsRestore(const DisplayMode& current, const DisplayMode& registry, bool rendererRunning)
 {
+    if (rendererRunning)
+        return false;
     return current.width != registry.width || current.height != registry.height ||
            current.bitsPerPixel != registry.bitsPerPixel;
 }

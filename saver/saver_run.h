@@ -46,8 +46,10 @@ struct DisplayMode {
     uint32_t bitsPerPixel = 0;
 };
 
-// A renderer that died without its teardown leaves the display in its own mode; the
-// shell then puts back the registry's. A display that is already right is left alone.
-bool DisplayNeedsRestore(const DisplayMode& current, const DisplayMode& registry);
+// A renderer that died without its teardown leaves the display in its own mode; at the
+// end of the run the shell then puts back the registry's. A display that is already
+// right is left alone, and so is one that a still running renderer is using (a run
+// ended by a close request to the controller window).
+bool DisplayNeedsRestore(const DisplayMode& current, const DisplayMode& registry, bool rendererRunning);
 
 }  // namespace glowmere

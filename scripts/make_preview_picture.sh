@@ -40,7 +40,7 @@ cleanup() {
   wineserver -k 2>/dev/null || true
   kill "$xvfb_pid" 2>/dev/null || true
 }
-trap cleanup EXIT
+trap cleanup EXIT INT TERM
 display_number=""
 for _ in $(seq 1 200); do
   display_number=$(tr -d '[:space:]' <"$work/display" 2>/dev/null || true)
@@ -59,24 +59,8 @@ drive_c=$WINEPREFIX/drive_c
 mkdir -p "$drive_c/n_hale" "$drive_c/Glowmere"
 cp build/win64/bin/Glowmere.dll "$drive_c/Glowmere/"
 
-# The desktop: a wallpaper gradient, a column of icons with labels, an open window with a
-# title bar, and a taskbar with a start button.
-icons=()
-for i in 0 1 2 3 4; do
-  y=$((30 + i * 90))
-  colours=('#f2c14e' '#4fb3bf' '#e4572e' '#76b041' '#9b5de5')
-  icons+=(-fill "${colours[$i]}" -draw "roundrectangle 30,$y 78,$((y + 48)) 6,6"
-          -fill white -draw "rectangle 22,$((y + 56)) 86,$((y + 66))")
-done
-convert -size 1024x768 gradient:'#3a7bd5'-'#00d2ff' \
-  "${icons[@]}" \
-  -fill '#f4f4f4' -draw "rectangle 300,140 860,560" \
-  -fill '#1f4e9c' -draw "rectangle 300,140 860,172" \
-  -fill '#c8d6e5' -draw "rectangle 320,200 840,230" -draw "rectangle 320,250 700,280" \
-  -draw "rectangle 320,300 800,330" -draw "rectangle 320,350 640,380" \
-  -fill '#d0d0d0' -draw "rectangle 0,738 1023,767" \
-  -fill '#2e8b57' -draw "rectangle 4,742 84,764" \
-  -alpha off -type TrueColor "BMP3:$drive_c/n_hale/Lumadrift1.bmp"
+# The desktop the run would have captured.
+scripts/desktop_picture.sh "BMP3:$drive_c/n_hale/Lumadrift1.bmp"
 
 # The spirit: a white point with a blue-white glow and thin rays, fading to black edges.
 convert -size 128x128 xc:black -alpha off -fx \

@@ -10,9 +10,9 @@ top=$PWD
 scripts/setup.sh
 scripts/build.sh >/dev/null
 
-# The program a user's run starts, and its arguments.
-program=Glowmere.dll
-args=()
+# What the platform starts for a full-screen run, and the renderer window it opens.
+program=Glowmere.scr
+args=(/s)
 window_title=Lumadrift_VC
 
 export LC_ALL=ja_JP.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -59,9 +59,12 @@ cleanup() {
   wineserver -k 2>/dev/null || true
   kill "$xvfb_pid" 2>/dev/null || true
 }
-trap cleanup EXIT
+trap cleanup EXIT INT TERM
 
 prepare_prefix
+# Something on the desktop for the run to capture.
+scripts/desktop_picture.sh build/run/desktop.png
+display -window root build/run/desktop.png || true   # it paints the root, then exits with 1
 echo "run: $program${args[*]:+ ${args[*]}} on a private X server $DISPLAY"
 (cd "$WINEPREFIX/drive_c/Glowmere" && exec wine "$program" "${args[@]}") &
 run_pid=$!

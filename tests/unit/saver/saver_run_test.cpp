@@ -57,12 +57,14 @@ TEST(SaverRunWatch, ARendererThatNeverShowsItsWindowCountsAsGone)
     EXPECT_TRUE(wrapped.RendererGone(false, true, RendererWatch::kAppearBoundMs));
 }
 
-TEST(SaverRunDisplay, OnlyADisplayLeftInAnotherModeIsRestored)
+TEST(SaverRunDisplay, OnlyADisplayLeftInAnotherModeByAGoneRendererIsRestored)
 {
     const glowmere::DisplayMode registry{1920, 1080, 32};
-    EXPECT_FALSE(glowmere::DisplayNeedsRestore(registry, registry));
-    EXPECT_TRUE(glowmere::DisplayNeedsRestore({1024, 768, 32}, registry));
-    EXPECT_TRUE(glowmere::DisplayNeedsRestore({1920, 1080, 16}, registry));
+    EXPECT_FALSE(glowmere::DisplayNeedsRestore(registry, registry, false));
+    EXPECT_TRUE(glowmere::DisplayNeedsRestore({1024, 768, 32}, registry, false));
+    EXPECT_TRUE(glowmere::DisplayNeedsRestore({1920, 1080, 16}, registry, false));
+    // The renderer still runs (the shell was closed on its own): its mode stays.
+    EXPECT_FALSE(glowmere::DisplayNeedsRestore({1024, 768, 32}, registry, true));
 }
 
 }  // namespace

@@ -1,0 +1,310 @@
+// The saver form's window: the desktop capture and the hand-off files, the renderer start,
+// the music and its two timers, the renderer watch, and the end of the run.
+#include "saver_form_win32.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bitmap_file.h"
+#include "command_line.h"
+#include "forms_win32.h"
+#include "music_player.h"
+#include "saver_run.h"
+#include "settings_file_win32.h"
+#include "settings_values.h"
+#include "spirit_picture.h"
+#include "startup.h"
+
+namespace glowmere {
+
+namespace {
+
+constexpr char kClassName[] = "Lumadrift_S";
+constexpr char kDesktopPictureFile[] = "C:\\n_hale\\Lumadrift1.bmp";
+constexpr char kSpiritPictureFile[] = "C:\\n_hale\\Lumadrift2.bmp";
+
+// The form's timers: Timer1 restarts an MP3 that has stopped, Timer2 watches the CD,
+// Timer3 watches the renderer's window.
+enum TimerId : UINT_PTR { kTimer1 = 1, kTimer2 = 2, kTimer3 = 3 };
+constexpr UINT kTimer1Interval = 1000;
+constexpr UINT kTimer2Interval = 200;
+constexpr UINT kTimer3Interval = 500;
+
+// Writes the whole file or nothing: the bytes go to a temporary file that then replaces
+// the old one, so a full disk cannot leave a cut picture where a good one was.
+void WriteWholeFile(const char* path, const std::vector<uint8_t>& bytes)
+{
+    const std::string temporary = std::string(path) + ".new";
+    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;   // no working folder, or not writable: the renderer goes without
+    DWORD written = 0;
+    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    if (!ok || written != bytes.size() || !MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING))
+        DeleteFileA(temporary.c_str());
+}
+
+// The primary screen's pixels as a 24-bit bottom-up picture, copied with BitBlt from the
+// desktop window's device context. Empty when the copy cannot be made.
+Bitmap24 CaptureDesktop(int width, int height)
+{
+    Bitmap24 picture;
+    if (width <= 0 || height <= 0)
+        return picture;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!section)
+        return picture;
+    HDC memory = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = memory ? SelectObject(memory, section) : nullptr;
+    if (memory && previous) {
+        HWND desktop = GetDesktopWindow();
+        HDC screen = GetDC(desktop);
+        if (screen) {
+            BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+            GdiFlush();
+            ReleaseDC(desktop, screen);
+            picture.width = width;
+            picture.height = height;
+            const auto* begin = static_cast<const uint8_t*>(bits);
+            picture.bits.assign(begin, begin + Bitmap24::Stride(width) * static_cast<size_t>(height));
+        }
+        SelectObject(memory, previous);
+    }
+    if (memory)
+        DeleteDC(memory);
+    DeleteObject(section);
+    return picture;
+}
+
+DisplayMode ModeOf(DWORD which)
+{
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    if (!EnumDisplaySettingsA(nullptr, which, &mode))
+        return {};
+    return {mode.dmPelsWidth, mode.dmPelsHeight, mode.dmBitsPerPel};
+}
+
+class SaverForm {
+public:
+    explicit SaverForm(MusicPlatform& platform) : music_(platform) {}
+
+    void Load();
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void FormLoad();
+    void StartRenderer();
+    void Timer1Tick();
+    void Timer2Tick();
+    void Timer3Tick();
+    [[noreturn]] void FormQueryUnload();
+
+    HWND window_ = nullptr;
+    Lumadrift_BGM music_;
+    HANDLE renderer_ = nullptr;
+    RendererWatch watch_{false, 0};
+    bool timer2On_ = false;   // Timer1 needs no flag: the music file's kind says whether it runs
+};
+
+void SaverForm::Load()
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = kClassName;
+    RegisterClassA(&windowClass);
+
+    // A top-level window, so that another start of the program finds it by its title; no
+    // border or caption, and never shown.
+    if (!CreateWindowExA(0, kClassName, kSaverRunTitle, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, this))
+        return;
+    FormLoaded();
+    FormLoad();
+}
+
+LRESULT CALLBACK SaverForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    SaverForm* form = nullptr;
+    if (message == WM_NCCREATE) {
+        form = static_cast<SaverForm*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        form->window_ = window;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    } else {
+        form = reinterpret_cast<SaverForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    }
+    if (!form)
+        return DefWindowProcA(window, message, wParam, lParam);
+    return form->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT SaverForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        // The renderer watch runs from the form's creation; its ticks arrive only once
+        // Main has returned to the message loop.
+        SetTimer(window_, kTimer3, kTimer3Interval, nullptr);
+        return 0;
+    case WM_TIMER:
+        switch (wParam) {
+        case kTimer1:
+            Timer1Tick();
+            return 0;
+        case kTimer2:
+            Timer2Tick();
+            return 0;
+        case kTimer3:
+            Timer3Tick();
+            return 0;
+        default:
+            return 0;
+        }
+    case WM_CLOSE:
+        // Any unload of the form (a close request from another program among them) ends
+        // the run with the full clean-up.
+        FormQueryUnload();
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam)
+            FormQueryUnload();   // the user's log-on ends
+        return 0;
+    default:
+        return DefWindowProcA(window_, message, wParam, lParam);
+    }
+}
+
+void SaverForm::FormLoad()
+{
+    // Steps 1 and 2: the form, and the capture picture inside it, cover the primary screen.
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    RECT inner = {};
+    GetClientRect(window_, &inner);
+
+    // Steps 3 to 8: both hand-off pictures are complete on disk before the renderer starts,
+    // because it reads them during its own start-up.
+    const Bitmap24 desktop = CaptureDesktop(inner.right, inner.bottom);
+    if (!desktop.bits.empty())
+        WriteWholeFile(kDesktopPictureFile, EncodeBmp24(desktop));
+    WriteWholeFile(kSpiritPictureFile, EncodeBmp24(MakeSpiritPicture()));
+
+    // Step 9.
+    StartRenderer();
+
+    // Steps 10 and 11: the music the settings ask for.
+    if (BgmKind == 1) {
+        music_.CDOpen();
+        timer2On_ = SetTimer(window_, kTimer2, kTimer2Interval, nullptr) != 0;
+    }
+    if (BgmKind == 2) {
+        const MusicFileKind kind = MusicFileKindOf(BgmFile);
+        if (kind == MusicFileKind::Wav)
+            music_.WAVPlay();
+        if (kind == MusicFileKind::Mp3) {
+            music_.MP3Start();
+            SetTimer(window_, kTimer1, kTimer1Interval, nullptr);
+        }
+    }
+}
+
+void SaverForm::StartRenderer()
+{
+    const std::string folder = ProgramFolder();
+    const std::string path = folder + kRendererFileName;
+    std::string commandLine = RendererCommandLine(folder);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process = {};
+    // The program is named explicitly and quoted on its command line: nothing but our
+    // renderer can start, whatever blanks the program folder holds.
+    const bool started = CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                        nullptr, &startup, &process) != FALSE;
+    if (started) {
+        CloseHandle(process.hThread);
+        renderer_ = process.hProcess;
+    }
+    watch_ = RendererWatch(started, GetTickCount());
+}
+
+void SaverForm::Timer1Tick() { music_.MP3Check(); }
+
+void SaverForm::Timer2Tick()
+{
+    music_.CDCheck();
+    if (!music_.CdMonitorOn()) {
+        // Off for the rest of the run: no disc, no drive or a failing query.
+        KillTimer(window_, kTimer2);
+        timer2On_ = false;
+    }
+}
+
+void SaverForm::Timer3Tick()
+{
+    const bool windowExists = FindWindowA(nullptr, kRendererTitle) != nullptr;
+    const bool processRunning = renderer_ && WaitForSingleObject(renderer_, 0) == WAIT_TIMEOUT;
+    if (watch_.RendererGone(windowExists, processRunning, GetTickCount())) {
+        KillTimer(window_, kTimer3);
+        FormQueryUnload();
+    }
+}
+
+void SaverForm::FormQueryUnload()
+{
+    if (timer2On_) {
+        KillTimer(window_, kTimer2);
+        timer2On_ = false;
+        music_.CDStop();
+    }
+    if (BgmKind == 2) {
+        const MusicFileKind kind = MusicFileKindOf(BgmFile);
+        if (kind == MusicFileKind::Wav)
+            music_.WAVStop();
+        if (kind == MusicFileKind::Mp3) {
+            KillTimer(window_, kTimer1);
+            music_.MP3Stop();
+        }
+    }
+    if (ModeLetter(ArgumentString(GetCommandLineA())) == 'S')
+        ShowCursor(TRUE);
+
+    // A renderer that died without its teardown leaves its display mode behind.
+    const bool rendererRunning = FindWindowA(nullptr, kRendererTitle) != nullptr ||
+                                 (renderer_ && WaitForSingleObject(renderer_, 0) == WAIT_TIMEOUT);
+    if (DisplayNeedsRestore(ModeOf(ENUM_CURRENT_SETTINGS), ModeOf(ENUM_REGISTRY_SETTINGS), rendererRunning))
+        ChangeDisplaySettingsA(nullptr, 0);
+
+    ExitProcess(kExitNormal);
+}
+
+}  // namespace
+
+void LoadSaverForm()
+{
+    // One form per process; it lives until the process ends.
+    static SaverForm* form = new SaverForm(SaverMusicPlatform());
+    form->Load();
+}
+
+}  // namespace glowmere

@@ -1,0 +1,19 @@
+#pragma once
+// The saver form Lumadrift_S: the hidden controller window of a full-screen run, titled
+// "Lumadrift_Main" and never shown. Loading it takes a picture of the desktop, writes the
+// two hand-off bitmaps, starts the renderer and the music; its three timers then pace the
+// music and watch the renderer's window, and its end stops the music, shows the cursor
+// again (for a run with the letter S) and ends the process.
+namespace glowmere {
+
+class MusicPlatform;
+
+// The platform the run's music plays through: winmm in Glowmere.scr
+// (music_binding_win32.cpp), a recording platform in the test build of the shell.
+MusicPlatform& SaverMusicPlatform();
+
+// Loads the form; its creation starts the run. The process then lives in the forms'
+// message loop until the form ends it.
+void LoadSaverForm();
+
+}  // namespace glowmere
