@@ -10,7 +10,7 @@ packages=(
   cmake ninja-build g++ clang googletest libgtest-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64
-  xvfb xdotool x11-utils x11-xserver-utils imagemagick libgl1-mesa-dri
+  xvfb xdotool x11-utils x11-xserver-utils imagemagick libgl1-mesa-dri libx11-dev
   fonts-ipafont-gothic locales zip
   gstreamer1.0-plugins-good lame
 )

@@ -7,6 +7,8 @@
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <algorithm>
 #include <cctype>
@@ -266,6 +268,8 @@ WineSession::WineSession(SessionOptions options) : options_(std::move(options))
 
 WineSession::~WineSession()
 {
+    if (xDisplay_)
+        XCloseDisplay(static_cast<::Display*>(xDisplay_));
     // The prefix's own server ends every Windows process of this prefix, including the
     // ones our programs started themselves; then our X server by its pid.
     if (!prefix_.empty() && fs::exists(prefix_)) {
@@ -514,6 +518,34 @@ Image WineSession::Screenshot(const std::string& name)
         Fail("import failed: " + shot.Output());
     return LoadImage(png);
 }
+
+std::optional<Rgb> WineSession::ReadPixel(int x, int y)
+{
+    if (!xDisplay_)
+        xDisplay_ = XOpenDisplay(display_.c_str());
+    ::Display* display = static_cast<::Display*>(xDisplay_);
+    if (!display || x < 0 || y < 0 || x >= options_.width || y >= options_.height)
+        return std::nullopt;
+    XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image)
+        return std::nullopt;
+    const unsigned long value = XGetPixel(image, 0, 0);
+    // Each channel scaled from its mask to 0..255 (the 24-bit screen has 8-bit masks).
+    auto channel = [value](unsigned long mask) {
+        if (!mask)
+            return 0;
+        int shift = 0;
+        while (!((mask >> shift) & 1))
+            ++shift;
+        const unsigned long max = mask >> shift;
+        return static_cast<int>(((value & mask) >> shift) * 255 / max);
+    };
+    const Rgb pixel = {channel(image->red_mask), channel(image->green_mask), channel(image->blue_mask)};
+    XDestroyImage(image);
+    return pixel;
+}
+
+void WineSession::PausePolling() { std::this_thread::sleep_for(Millis(2)); }
 
 void WineSession::SetRootPicture(const fs::path& picture)
 {

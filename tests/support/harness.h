@@ -154,10 +154,31 @@ public:
     // Sets the picture of the X root window (what the "desktop" shows).
     void SetRootPicture(const fs::path& picture);
 
+    // Reads one screen pixel straight from the X server (no file, about a millisecond),
+    // or nothing when it cannot be read.
+    std::optional<Rgb> ReadPixel(int x, int y);
+    // Polls the pixel at (x, y) until `test` holds for it; returns how long that took
+    // from the call, or nothing after `timeout`. For timing what appears on the screen.
+    template <class Test>
+    std::optional<Millis> WaitForPixel(int x, int y, Test test, Millis timeout)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        for (;;) {
+            const auto elapsed = std::chrono::duration_cast<Millis>(std::chrono::steady_clock::now() - start);
+            const std::optional<Rgb> pixel = ReadPixel(x, y);
+            if (pixel && test(*pixel))
+                return elapsed;
+            if (elapsed >= timeout)
+                return std::nullopt;
+            PausePolling();
+        }
+    }
+
     // Environment of every process the session starts.
     std::map<std::string, std::string> Environment() const;
 
 private:
+    static void PausePolling();
     void StartXvfb();
     bool TryStartXvfb();
     void CopyTemplatePrefix();
@@ -167,6 +188,7 @@ private:
     fs::path prefix_;
     std::string display_;
     pid_t xvfb_ = -1;
+    void* xDisplay_ = nullptr;   // Display*, opened by the first ReadPixel
 };
 
 }  // namespace harness
