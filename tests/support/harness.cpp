@@ -1,6 +1,7 @@
 #include "harness.h"
 
 #include <fcntl.h>
+#include <iconv.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -194,6 +195,50 @@ void Process::Kill()
 std::string Process::Output() const { return output_.empty() ? std::string() : ReadFile(output_); }
 
 // ---------------------------------------------------------------------------------------
+// Texts
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        while (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string Cp932(const std::string& utf8)
+{
+    iconv_t convert = iconv_open("CP932", "UTF-8");
+    if (convert == reinterpret_cast<iconv_t>(-1))
+        Fail("no CP932 converter");
+    std::string in = utf8, out(utf8.size() * 2 + 4, '\0');
+    char* inPtr = in.data();
+    char* outPtr = out.data();
+    size_t inLeft = in.size(), outLeft = out.size();
+    const size_t done = iconv(convert, &inPtr, &inLeft, &outPtr, &outLeft);
+    iconv_close(convert);
+    if (done == static_cast<size_t>(-1))
+        Fail("no code page 932 form for: " + utf8);
+    out.resize(out.size() - outLeft);
+    return out;
+}
+
+std::string Hex(const std::string& bytes)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------
 // Image
 
 Rgb Image::At(int x, int y) const
@@ -264,6 +309,15 @@ WineSession::WineSession(SessionOptions options) : options_(std::move(options))
     fs::create_directories(ArtifactPath(""));
     StartXvfb();
     CopyTemplatePrefix();
+    if (options_.virtualDesktop) {
+        const std::string size = std::to_string(options_.width) + "x" + std::to_string(options_.height);
+        for (const auto& argv : std::vector<std::vector<std::string>>{
+                 {"wine", "reg", "add", "HKCU\\Software\\Wine\\Explorer", "/v", "Desktop", "/d", "Default", "/f"},
+                 {"wine", "reg", "add", "HKCU\\Software\\Wine\\Explorer\\Desktops", "/v", "Default", "/d", size, "/f"},
+                 {"wineserver", "-k"},
+                 {"wineserver", "-w"}})
+            StartNative(argv).Wait(Millis(60000));
+    }
 }
 
 WineSession::~WineSession()

@@ -88,6 +88,13 @@ struct Image {
     }
 };
 
+// Texts as the tests compare them: the non-empty lines of a program's output (CR dropped),
+// UTF-8 text in code page 932 (what the programs' A functions see on a Japanese system;
+// throws when the text has no such form), and bytes as lower-case hex.
+std::vector<std::string> Lines(const std::string& text);
+std::string Cp932(const std::string& utf8);
+std::string Hex(const std::string& bytes);
+
 // Reads a binary PPM (P6) file or any picture ImageMagick's convert understands.
 Image LoadImage(const fs::path& file);
 
@@ -95,6 +102,9 @@ struct SessionOptions {
     int width = 1024;    // size of the Xvfb screen
     int height = 768;
     std::string name = "session";   // names the artifacts folder of this session
+    // Every program of the session runs inside Wine's virtual desktop of the screen's size
+    // (where a switch to 1024 x 768 succeeds on a larger screen) instead of on the X root.
+    bool virtualDesktop = false;
 };
 
 struct StartOptions {

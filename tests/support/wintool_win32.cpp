@@ -16,6 +16,10 @@
 //   message-box <caption> <ms>        waits for a dialog (#32770) with that caption and
 //                                     prints: handle, then its text as hex ANSI bytes
 //   display-mode                      current width height bits, then the registry's
+//   set-mode <width> <height> <flags>  ChangeDisplaySettingsA with the current mode's other
+//                                     fields: its result (0 = DISP_CHANGE_SUCCESSFUL)
+//   processes                         one line per process: id and executable name
+//   terminate <process id>            TerminateProcess (no clean-up runs): 1 or 0
 //   host <title> <width> <height> [x y]   creates a top-level window with that client
 //                                     size, prints its handle and runs until killed
 //
@@ -23,6 +27,7 @@
 // go to the A functions in the ANSI code page, as our programs' own strings do.
 #include <windows.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -242,6 +247,30 @@ int main()
         std::snprintf(line, sizeof line, "%lu %lu %lu %lu %lu %lu", current.dmPelsWidth, current.dmPelsHeight,
                       current.dmBitsPerPel, registry.dmPelsWidth, registry.dmPelsHeight, registry.dmBitsPerPel);
         Print(line);
+    } else if (command == "set-mode") {
+        DEVMODEA mode = {};
+        mode.dmSize = sizeof mode;
+        EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode);
+        mode.dmPelsWidth = static_cast<DWORD>(number(1));
+        mode.dmPelsHeight = static_cast<DWORD>(number(2));
+        Print(std::to_string(ChangeDisplaySettingsA(&mode, static_cast<DWORD>(number(3)))));
+    } else if (command == "processes") {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32 entry = {};
+        entry.dwSize = sizeof entry;
+        if (snapshot != INVALID_HANDLE_VALUE && Process32First(snapshot, &entry)) {
+            do {
+                Print(std::to_string(entry.th32ProcessID) + " " + AnsiToUtf8(entry.szExeFile));
+            } while (Process32Next(snapshot, &entry));
+        }
+        if (snapshot != INVALID_HANDLE_VALUE)
+            CloseHandle(snapshot);
+    } else if (command == "terminate") {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(number(1)));
+        const bool ok = process && TerminateProcess(process, 9);
+        if (process)
+            CloseHandle(process);
+        Print(ok ? "1" : "0");
     } else if (command == "host") {
         return Host(arg(1), static_cast<int>(number(2)), static_cast<int>(number(3)),
                     static_cast<int>(number(4)), static_cast<int>(number(5)));

@@ -7,7 +7,6 @@
 // one allowed, so the result does not depend on a sound server of the machine. Without a
 // device, both Wine audio drivers are switched off.
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <algorithm>
 #include <cmath>
@@ -109,32 +108,8 @@ struct ProbeLog {
     }
 };
 
-std::string Hex(const std::string& bytes)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char c : bytes) {
-        hex += digits[c >> 4];
-        hex += digits[c & 15];
-    }
-    return hex;
-}
-
-// UTF-8 text as the Japanese ANSI code page (932) holds it.
-std::string Cp932(const std::string& utf8)
-{
-    iconv_t cd = iconv_open("CP932", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return {};
-    std::string in = utf8, out(utf8.size() * 2 + 4, '\0');
-    char* src = in.data();
-    char* dst = out.data();
-    size_t srcLeft = in.size(), dstLeft = out.size();
-    iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-    iconv_close(cd);
-    out.resize(out.size() - dstLeft);
-    return out;
-}
+using harness::Cp932;
+using harness::Hex;
 
 // ---------------------------------------------------------------------------------------
 // Sound files and the sound device

@@ -4,7 +4,6 @@
 // sources).
 #include <gtest/gtest.h>
 
-#include <iconv.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -43,44 +42,9 @@ harness::WineSession& Session()
     return session;
 }
 
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        while (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (!line.empty())
-            lines.push_back(line);
-    }
-    return lines;
-}
-
-// The bytes of a UTF-8 text in code page 932, as hex (what the A functions see).
-std::string Cp932(const std::string& utf8)
-{
-    iconv_t convert = iconv_open("CP932", "UTF-8");
-    std::string in = utf8, out(utf8.size() * 2 + 4, '\0');
-    char* inPtr = in.data();
-    char* outPtr = out.data();
-    size_t inLeft = in.size(), outLeft = out.size();
-    const size_t done = iconv(convert, &inPtr, &inLeft, &outPtr, &outLeft);
-    iconv_close(convert);
-    EXPECT_NE(done, static_cast<size_t>(-1)) << utf8;
-    out.resize(out.size() - outLeft);
-    return out;
-}
-
-std::string Hex(const std::string& bytes)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
+using harness::Cp932;
+using harness::Hex;
+using harness::Lines;
 
 fs::path WorkingFolder() { return Session().DriveC() / "n_hale"; }
 
