@@ -10,7 +10,7 @@ namespace bmp {
 
 using Rgb = std::array<uint8_t, 3>;
 
-struct Spec {
+struct Fields {
     bool fileHeader = true;          // "BM" and the 14-byte file header; false: a packed DIB
     uint32_t headerSize = 40;        // 12 writes a core header (16-bit width and height)
     int32_t width = 1;
@@ -40,7 +40,7 @@ inline void Put32(std::vector<uint8_t>& out, uint32_t v)
         out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
-inline std::vector<uint8_t> Build(const Spec& s)
+inline std::vector<uint8_t> Build(const Fields& s)
 {
     std::vector<uint8_t> dib;
     Put32(dib, s.headerSize);

@@ -112,7 +112,7 @@ std::map<std::string, std::vector<uint8_t>> EdgeFiles()
     std::map<std::string, std::vector<uint8_t>> files;
 
     auto fields16 = [](std::vector<uint32_t> masks) {
-        bmp::Spec s;
+        bmp::Fields s;
         s.width = 6;
         s.bitCount = 16;
         s.compression = kBiBitfields;
@@ -126,7 +126,7 @@ std::map<std::string, std::vector<uint8_t>> EdgeFiles()
     files["mask-zero.bmp"] = fields16({0xF800, 0x0000, 0x001F});
     files["mask-short-fields.bmp"] = fields16({0x0003, 0x001C, 0xC000});
 
-    bmp::Spec full;
+    bmp::Fields full;
     full.width = 2;
     full.bitCount = 32;
     full.compression = kBiBitfields;
@@ -135,7 +135,7 @@ std::map<std::string, std::vector<uint8_t>> EdgeFiles()
     files["mask-32-bits.bmp"] = bmp::Build(full);
 
     auto rle = [&](std::vector<uint8_t> stream, uint32_t compression = kBiRle8) {
-        bmp::Spec s;
+        bmp::Fields s;
         s.width = 4;
         s.height = 3;
         s.bitCount = compression == kBiRle8 ? 8 : 4;
@@ -157,7 +157,7 @@ std::map<std::string, std::vector<uint8_t>> EdgeFiles()
     files["rle4-runs.bmp"] = rle({3, 0x12, 1, 0x30, 0, 0, 0, 3, 0x12, 0x30, 0, 1}, kBiRle4);
     files["rle4-literal-at-odd-x.bmp"] = rle({1, 0x11, 0, 3, 0x23, 0x10, 0, 1}, kBiRle4);
 
-    bmp::Spec index;
+    bmp::Fields index;
     index.width = 4;
     index.bitCount = 8;
     index.clrUsed = 2;
@@ -165,7 +165,7 @@ std::map<std::string, std::vector<uint8_t>> EdgeFiles()
     index.pixels = bmp::PaddedRows({{0, 1, 2, 255}});
     files["index-past-the-table.bmp"] = bmp::Build(index);
 
-    bmp::Spec big;
+    bmp::Fields big;
     big.width = 3;
     big.bitCount = 8;
     big.clrUsed = 300;
@@ -174,7 +174,7 @@ std::map<std::string, std::vector<uint8_t>> EdgeFiles()
     big.pixels = bmp::PaddedRows({{0, 1, 255}});
     files["three-hundred-colours.bmp"] = bmp::Build(big);
 
-    bmp::Spec core;
+    bmp::Fields core;
     core.fileHeader = false;
     core.headerSize = 12;
     core.width = 2;
@@ -187,7 +187,7 @@ std::map<std::string, std::vector<uint8_t>> EdgeFiles()
     core.pixels = bmp::PaddedRows({{0xA5, 0x80}, {0x5A, 0x00}});
     files["core-1-packed.bmp"] = bmp::Build(core);
 
-    bmp::Spec packed;
+    bmp::Fields packed;
     packed.fileHeader = false;
     packed.width = 3;
     packed.bitCount = 8;
@@ -200,7 +200,7 @@ std::map<std::string, std::vector<uint8_t>> EdgeFiles()
     // Widths whose 24-bit rows need 1, 2 and 3 padding bytes, stored both ways up.
     for (int width : {5, 6, 7}) {
         for (int sign : {1, -1}) {
-            bmp::Spec s;
+            bmp::Fields s;
             s.width = width;
             s.height = 3 * sign;
             std::vector<std::vector<Rgb>> rows(3);
@@ -211,7 +211,7 @@ std::map<std::string, std::vector<uint8_t>> EdgeFiles()
             files["rgb24-w" + std::to_string(width) + (sign < 0 ? "-topdown" : "") + ".bmp"] = bmp::Build(s);
         }
     }
-    bmp::Spec td;
+    bmp::Fields td;
     td.width = 2;
     td.height = -2;
     td.bitCount = 16;
@@ -228,7 +228,7 @@ std::map<std::string, std::vector<uint8_t>> EdgeFiles()
     files["pal1-topdown.bmp"] = bmp::Build(td);
 
     // A desktop-sized capture as the saver shell writes it, with an odd width.
-    bmp::Spec desk;
+    bmp::Fields desk;
     desk.width = 1023;
     desk.height = 767;
     std::vector<std::vector<Rgb>> rows(767);

@@ -32,7 +32,7 @@ const bmp::Rgb kStripes[4] = {{220, 40, 40}, {40, 200, 60}, {40, 60, 220}, {230,
 
 std::vector<uint8_t> StripePicture()
 {
-    bmp::Spec s;
+    bmp::Fields s;
     s.width = kPictureWidth;
     s.height = kPictureHeight;
     std::vector<std::vector<bmp::Rgb>> rows(kPictureHeight);
@@ -46,7 +46,7 @@ std::vector<uint8_t> StripePicture()
 // The spirit picture: a white glow fading to black, 128 x 128 like the saver shell's.
 std::vector<uint8_t> GlowPicture()
 {
-    bmp::Spec s;
+    bmp::Fields s;
     s.width = 128;
     s.height = 128;
     std::vector<std::vector<bmp::Rgb>> rows(128);

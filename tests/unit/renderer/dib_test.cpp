@@ -51,9 +51,9 @@ const Rgb kBlue = {0, 0, 255};
 const Rgb kWhite = {255, 255, 255};
 
 // An 8-bit RLE picture of 4 × 3 over a palette of black, red, green, blue.
-bmp::Spec Rle8(std::vector<uint8_t> stream)
+bmp::Fields Rle8(std::vector<uint8_t> stream)
 {
-    bmp::Spec s;
+    bmp::Fields s;
     s.width = 4;
     s.height = 3;
     s.bitCount = 8;
@@ -75,7 +75,7 @@ TEST(DibReader, OnlyTwelveAndFortyByteHeadersAreKnown)
 {
     for (uint32_t size : {0u, 16u, 52u, 56u, 64u, 108u, 124u, 41u, 0xFFFFFFFFu}) {
         for (bool fileHeader : {true, false}) {
-            bmp::Spec s;
+            bmp::Fields s;
             s.headerSize = size > 200 ? 40 : size;   // the huge one is patched in below
             s.fileHeader = fileHeader;
             s.pixels = bmp::Rows24({{kRed}});
@@ -87,7 +87,7 @@ TEST(DibReader, OnlyTwelveAndFortyByteHeadersAreKnown)
     }
 
     // A header that claims 40 bytes but is cut short, and files too short for any header.
-    bmp::Spec s;
+    bmp::Fields s;
     s.pixels = bmp::Rows24({{kRed}});
     std::vector<uint8_t> file = bmp::Build(s);
     file.resize(14 + 39);
@@ -128,7 +128,7 @@ TEST(DibReader, ColourCountComesFromColoursUsedOrTheBitDepth)
 TEST(DibReader, FindsThePixelsAfterTheColourTableOrAtTheFileOffset)
 {
     // Packed 8-bit DIB without colours used: 256 entries, then the pixels.
-    bmp::Spec packed;
+    bmp::Fields packed;
     packed.fileHeader = false;
     packed.width = 2;
     packed.bitCount = 8;
@@ -151,7 +151,7 @@ TEST(DibReader, FindsThePixelsAfterTheColourTableOrAtTheFileOffset)
     EXPECT_EQ(d.At(1, 0), kRed);
 
     // Packed core header, 1 bit: two 3-byte entries.
-    bmp::Spec core;
+    bmp::Fields core;
     core.fileHeader = false;
     core.headerSize = 12;
     core.width = 3;
@@ -165,7 +165,7 @@ TEST(DibReader, FindsThePixelsAfterTheColourTableOrAtTheFileOffset)
     EXPECT_EQ(d.At(2, 0), kWhite);
 
     // Packed BI_BITFIELDS: the masks come before the pixels.
-    bmp::Spec fields;
+    bmp::Fields fields;
     fields.fileHeader = false;
     fields.bitCount = 16;
     fields.compression = kBiBitfields;
@@ -176,7 +176,7 @@ TEST(DibReader, FindsThePixelsAfterTheColourTableOrAtTheFileOffset)
     EXPECT_EQ(d.At(0, 0), kBlue);
 
     // A file header whose offset leaves a gap after the colour table: read from the offset.
-    bmp::Spec gap;
+    bmp::Fields gap;
     gap.width = 1;
     gap.bitCount = 8;
     gap.clrUsed = 2;
@@ -193,7 +193,7 @@ TEST(DibReader, RowsAreTightlyPackedBottomFirstAndUprightEitherWayUp)
     // Five pixels wide: 15 bytes per stored row plus 1 byte of padding.
     const std::vector<Rgb> bottom = {kRed, kGreen, kBlue, kWhite, {1, 2, 3}};
     const std::vector<Rgb> top = {{9, 8, 7}, kBlack, kWhite, kBlue, kGreen};
-    bmp::Spec up;
+    bmp::Fields up;
     up.width = 5;
     up.height = 2;
     up.pixels = bmp::Rows24({bottom, top});
@@ -205,7 +205,7 @@ TEST(DibReader, RowsAreTightlyPackedBottomFirstAndUprightEitherWayUp)
     EXPECT_EQ(a.At(0, 1), (Rgb{9, 8, 7}));
 
     // Stored top row first (negative height): the same rows, and a positive height.
-    bmp::Spec down = up;
+    bmp::Fields down = up;
     down.height = -2;
     down.pixels = bmp::Rows24({top, bottom});
     const Decoded b = Decode(bmp::Build(down));
@@ -217,7 +217,7 @@ TEST(DibReader, RowsAreTightlyPackedBottomFirstAndUprightEitherWayUp)
 TEST(DibReader, BitfieldMasksAreKept)
 {
     // The same 16-bit value reads differently as 5-6-5 and as the default 5-5-5.
-    bmp::Spec s;
+    bmp::Fields s;
     s.width = 2;
     s.bitCount = 16;
     s.compression = kBiBitfields;
@@ -239,7 +239,7 @@ TEST(DibReader, BitfieldMasksAreKept)
 TEST(DibReader, ShortAndLongBitFieldsScaleAsGdiDoes)
 {
     // Fields shorter than 8 bits repeat their high bits once; longer ones keep the top 8.
-    bmp::Spec s;
+    bmp::Fields s;
     s.width = 2;
     s.bitCount = 32;
     s.compression = kBiBitfields;
@@ -254,7 +254,7 @@ TEST(DibReader, ShortAndLongBitFieldsScaleAsGdiDoes)
 TEST(DibReader, TheConversionHeaderNamesOnlyWhatWasChecked)
 {
     // 8 bits with 300 colours stored: the conversion takes 256, all of them present.
-    bmp::Spec s;
+    bmp::Fields s;
     s.width = 3;
     s.bitCount = 8;
     s.clrUsed = 300;
@@ -279,7 +279,7 @@ TEST(DibReader, TheConversionHeaderNamesOnlyWhatWasChecked)
     EXPECT_EQ(header[40], 255) << "blue of the first entry";
 
     // A core header is widened: 3-byte entries become 4 bytes with a zero fourth.
-    bmp::Spec core;
+    bmp::Fields core;
     core.headerSize = 12;
     core.width = 2;
     core.bitCount = 1;
@@ -298,7 +298,7 @@ TEST(DibReader, TheConversionHeaderNamesOnlyWhatWasChecked)
               (std::vector<uint8_t>{3, 2, 1, 0, 6, 5, 4, 0}));
 
     // BI_BITFIELDS: the masks follow the header; colours above 8 bits are left out.
-    bmp::Spec fields;
+    bmp::Fields fields;
     fields.width = 1;
     fields.bitCount = 32;
     fields.compression = kBiBitfields;
@@ -320,7 +320,7 @@ TEST(DibReader, TheConversionHeaderNamesOnlyWhatWasChecked)
 TEST(DibReader, RefusesFilesWhoseFieldsDoNotFitTheBytesPresent)
 {
     const auto base = [] {
-        bmp::Spec s;
+        bmp::Fields s;
         s.width = 3;
         s.height = 2;
         s.pixels = bmp::Rows24({{kRed, kRed, kRed}, {kBlue, kBlue, kBlue}});
@@ -332,7 +332,7 @@ TEST(DibReader, RefusesFilesWhoseFieldsDoNotFitTheBytesPresent)
         DibError expected;
     };
     std::vector<Case> cases;
-    auto add = [&](const char* name, const bmp::Spec& s, DibError e, long cut = 0) {
+    auto add = [&](const char* name, const bmp::Fields& s, DibError e, long cut = 0) {
         std::vector<uint8_t> file = bmp::Build(s);
         file.resize(file.size() - cut);
         cases.push_back({name, file, e});
@@ -341,7 +341,7 @@ TEST(DibReader, RefusesFilesWhoseFieldsDoNotFitTheBytesPresent)
 
     add("one pixel byte missing", base(), conversion, 1);
     add("the last row's padding missing", base(), conversion, 3);   // GDI reads whole rows
-    bmp::Spec s = base();
+    bmp::Fields s = base();
     s.pixelOffset = 1000;
     add("pixel offset past the end", s, conversion);
     s.pixelOffset = 20;
@@ -431,7 +431,7 @@ TEST(DibReader, RefusesFilesWhoseFieldsDoNotFitTheBytesPresent)
 
 TEST(DibReader, PaletteIndicesPastTheTableAreBlack)
 {
-    bmp::Spec s;
+    bmp::Fields s;
     s.width = 4;
     s.bitCount = 8;
     s.clrUsed = 2;
@@ -462,7 +462,7 @@ TEST(DibReader, RleRunsLiteralsAndDeltasStayInsideThePicture)
     for (const Case& c : refused)
         EXPECT_EQ(Decode(bmp::Build(Rle8(c.stream))).error, DibError::ConversionError) << c.name;
 
-    bmp::Spec topDown = Rle8({4, 1, 0, 0, 0, 1});
+    bmp::Fields topDown = Rle8({4, 1, 0, 0, 0, 1});
     topDown.height = -3;
     EXPECT_EQ(Decode(bmp::Build(topDown)).error, DibError::ConversionError) << "RLE is bottom up only";
 }
@@ -471,7 +471,7 @@ TEST(DibReader, RleStreamsDecodeAndStopWhereGdiStops)
 {
     // Runs, an end of line, a delta that skips pixels (left black), an odd literal with
     // its padding byte, and the end of the bitmap; bytes after it are not part of the picture.
-    bmp::Spec s = Rle8({2, 1, 0, 0,              // row 0: red red . .
+    bmp::Fields s = Rle8({2, 1, 0, 0,              // row 0: red red . .
                         0, 2, 1, 1,              // delta: right 1, up 1 → row 2, x 1
                         0, 3, 2, 3, 2, 0xAA,     // literal green blue green + padding
                         0, 1,                    // end of bitmap
@@ -511,7 +511,7 @@ TEST(DibReader, RleStreamsDecodeAndStopWhereGdiStops)
 TEST(DibReader, Rle4AlternatesNibblesFromTheRunsStart)
 {
     // A run of 3 from x 0 (1 2 1), a literal of 3 from x 3 (odd): 3 0 2, end of line.
-    bmp::Spec s;
+    bmp::Fields s;
     s.width = 6;
     s.height = 1;
     s.bitCount = 4;
