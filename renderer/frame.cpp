@@ -1,14 +1,16 @@
 #include "frame.h"
 
 #include <cmath>
+#include <new>
 
-void InitScene(FrameState& state, Clock& clock)
+void InitScene(FrameState& state, Clock& clock, RandomSource& random)
 {
-    state.spiritPool = std::make_unique<SpiritPool>(kSpiritPoolCapacity);
+    state.spiritPool.reset(new (std::nothrow) SpiritPool(kSpiritPoolCapacity));
     const int64_t frequency = clock.CounterFrequency();
     state.timer.Initialise(frequency, clock.Read(frequency > 0));
     TickFrameClock(state, clock);
-    SpawnBurst(*state.spiritPool, state.clock);
+    if (state.spiritPool)
+        SpawnBurst(*state.spiritPool, state.clock, random);
 }
 
 void TickFrameClock(FrameState& state, Clock& clock)
@@ -46,14 +48,16 @@ void DrawFloor(FrameState& state, DrawTarget& target)
     target.SetBlending(true);
 }
 
-void DrawFrame(FrameState& state, DrawTarget& target)
+void DrawFrame(FrameState& state, DrawTarget& target, RandomSource& random)
 {
     target.ClearColourAndDepth();
     target.LoadIdentity();
     DrawFloor(state, target);
     if (state.clock.elapsedTime - state.lastBurstTime > 1.0f) {
-        SpawnBurst(*state.spiritPool, state.clock);
+        if (state.spiritPool)
+            SpawnBurst(*state.spiritPool, state.clock, random);
         state.lastBurstTime = static_cast<float>(state.timer.Elapsed());
     }
-    state.spiritPool->UpdateAndDraw(state.clock, target);
+    if (state.spiritPool)
+        state.spiritPool->UpdateAndDraw(state.clock, target);
 }

@@ -38,7 +38,8 @@ struct FrameState {
 };
 
 // Creates the pool, starts the timer with its first tick and spawns the first burst.
-void InitScene(FrameState& state, Clock& clock);
+// Without memory for the pool the scene stays empty and the floor is drawn alone.
+void InitScene(FrameState& state, Clock& clock, RandomSource& random);
 
 // Ticks the timer and copies its values into the scene clock (before every frame).
 void TickFrameClock(FrameState& state, Clock& clock);
@@ -46,4 +47,4 @@ void TickFrameClock(FrameState& state, Clock& clock);
 void DrawFloor(FrameState& state, DrawTarget& target);
 
 // Everything of a frame but presenting it.
-void DrawFrame(FrameState& state, DrawTarget& target);
+void DrawFrame(FrameState& state, DrawTarget& target, RandomSource& random);

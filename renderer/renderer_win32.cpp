@@ -29,6 +29,7 @@ struct Renderer {
 
     FrameState frame;
     Win32Clock clock;
+    CLibraryRandom random;   // rand(), seeded once by InitRenderer
     GlDrawTarget target;
 };
 
@@ -163,7 +164,7 @@ void InitRenderer(HWND window)
     GetClientRect(window, &r.clientRect);
     CreateGlContext(r.clientRect.right, r.clientRect.bottom);
     LoadTextures(r.frame.textureNames);
-    InitScene(r.frame, r.clock);
+    InitScene(r.frame, r.clock, r.random);
 
     // Render state for the whole run. Only the floor changes any of it (blending and the
     // bound texture), and it restores both before the spirits are drawn.
@@ -203,7 +204,7 @@ void DestroyRendererWindow()
 void DrawAndPresentFrame()
 {
     Renderer& r = State();
-    DrawFrame(r.frame, r.target);
+    DrawFrame(r.frame, r.target, r.random);
     SwapBuffers(r.deviceContext);
 }
 

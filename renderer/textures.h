@@ -1,5 +1,8 @@
 #pragma once
-// Texture loading. For now both slots keep the name 0, so everything draws untextured.
+// The two textures of a run, made from the hand-off pictures the saver shell writes:
+// slot 0 the spirit picture (C:\n_hale\Lumadrift2.bmp), slot 1 the captured desktop
+// (C:\n_hale\Lumadrift1.bmp). A picture that is missing or refused leaves its slot at
+// 0, which draws untextured; the run goes on either way.
 
-// Fills names[0] (spirit picture) and names[1] (desktop floor); needs a current context.
+// Fills names[0] and names[1]; needs a current GL context.
 void LoadTextures(unsigned names[2]);

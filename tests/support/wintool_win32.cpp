@@ -13,6 +13,7 @@
 //   children <hwnd>                   one line per child: handle class text
 //   visible-children <hwnd>           the same for the visible children only
 //   is-window <hwnd>                  1 or 0
+//   owner <hwnd>                      the window's owner (GW_OWNER): handle or 0
 //   message-box <caption> <ms>        waits for a dialog (#32770) with that caption and
 //                                     prints: handle, then its text as hex ANSI bytes
 //   display-mode                      current width height bits, then the registry's
@@ -223,6 +224,8 @@ int main()
         EnumChildWindows(ToHandle(arg(1)), ListChild, 1);
     } else if (command == "is-window") {
         Print(IsWindow(ToHandle(arg(1))) ? "1" : "0");
+    } else if (command == "owner") {
+        Print(std::to_string(FromHandle(GetWindow(ToHandle(arg(1)), GW_OWNER))));
     } else if (command == "message-box") {
         DialogSearch search{arg(1)};
         const DWORD start = GetTickCount();

@@ -56,7 +56,7 @@ protected:
     }
 };
 
-TEST_F(RendererRun, OpensItsWindowAndDrawsAWhiteFloorUnderABlackSky)
+TEST_F(RendererRun, OpensItsWindowAndDrawsAWhiteFloorAndColouredSquaresUnderABlackSky)
 {
     EXPECT_EQ(Session().Tool({"class", std::to_string(window)}), kTitle);
     EXPECT_EQ(Session().Tool({"text", std::to_string(window)}), kTitle);
@@ -64,15 +64,34 @@ TEST_F(RendererRun, OpensItsWindowAndDrawsAWhiteFloorUnderABlackSky)
     EXPECT_EQ(Session().Tool({"info", std::to_string(window)}).substr(0, 4), "1 0 ");
     EXPECT_NE(Session().Tool({"info", std::to_string(window)}).find(" 0 0 1024 768"), std::string::npos);
 
+    // This prefix holds no hand-off pictures: they are skipped without a message, and
+    // both textures stay untextured.
+    EXPECT_EQ(Session().Tool({"message-box", "Error", "1000"}), "0");
     std::this_thread::sleep_for(Millis(1500));
     const harness::Image shot = Session().Screenshot("untextured-floor");
     // The floor's far edge lies 300 units ahead and 15.5 below the eye, which a 45-degree
-    // view puts about 48 rows below the middle of the screen.
-    const auto dark = [](Rgb p) { return p.Brightness() < 30; };
+    // view puts about 48 rows below the middle of the screen. Spirits' light added to
+    // the white floor leaves it white.
     const auto white = [](Rgb p) { return p.r > 240 && p.g > 240 && p.b > 240; };
-    EXPECT_GT(shot.Fraction(0, 0, 1024, 400, dark), 0.99);
     EXPECT_GT(shot.Fraction(0, 460, 1024, 768, white), 0.99);
     EXPECT_LT(shot.Fraction(0, 0, 1024, 400, white), 0.001);
+
+    // The sky is black but for the spirits: flat squares of their own colours, which
+    // hold red and green but no blue.
+    const auto lit = [](Rgb p) { return p.Brightness() >= 30; };
+    EXPECT_GT(shot.Fraction(0, 0, 1024, 400, lit), 0.001);
+    EXPECT_LT(shot.Fraction(0, 0, 1024, 400, [](Rgb p) { return p.b > 10; }), 0.001);
+    long litPixels = 0, flat = 0;
+    for (int y = 0; y < 400; ++y) {
+        for (int x = 0; x + 1 < 1024; ++x) {
+            const Rgb p = shot.At(x, y), right = shot.At(x + 1, y);
+            if (!lit(p))
+                continue;
+            ++litPixels;
+            flat += p.r == right.r && p.g == right.g && p.b == right.b;
+        }
+    }
+    EXPECT_GT(flat, litPixels * 9 / 10) << "untextured spirits are flat squares";
 }
 
 TEST_F(RendererRun, EscapeEndsTheRunWithExitCodeZero)

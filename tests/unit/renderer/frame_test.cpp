@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 
 #include "frame.h"
 #include "recording_target.h"
+#include "scripted_random.h"
 
 namespace {
 
@@ -24,38 +26,83 @@ struct FloorQuad {
     std::vector<DrawCall> texCoords, vertices;
 };
 
+// The floor is the frame's first quad; the spirits' strips follow it.
 FloorQuad FloorOf(const RecordingTarget& target)
 {
-    return {target.Only(DrawCall::TexCoord), target.Only(DrawCall::Vertex)};
+    FloorQuad quad{target.Only(DrawCall::TexCoord), target.Only(DrawCall::Vertex)};
+    quad.texCoords.resize(std::min<size_t>(quad.texCoords.size(), 4));
+    quad.vertices.resize(std::min<size_t>(quad.vertices.size(), 4));
+    return quad;
 }
 
 class FrameTest : public ::testing::Test {
 protected:
     FrameState state;
     ScriptedClock clock;
+    ScriptedRandom random;   // every draw 0: bursts of ten long-lived spirits
+
+    void SetUp() override { random.fallback = 0; }
 
     void Start(int64_t initialise, int64_t firstTick)
     {
         clock.readings = {initialise, firstTick};
-        InitScene(state, clock);
+        InitScene(state, clock, random);
     }
     RecordingTarget Frame(int64_t reading)
     {
         clock.readings.push_back(reading);
         TickFrameClock(state, clock);
         RecordingTarget target;
-        DrawFrame(state, target);
+        DrawFrame(state, target, random);
         return target;
+    }
+    static size_t Strips(const RecordingTarget& target)
+    {
+        size_t n = 0;
+        for (const DrawCall& c : target.Only(DrawCall::Begin))
+            n += c.primitive == Primitive::TriangleStrip;
+        return n;
     }
 };
 
-TEST_F(FrameTest, InitSceneStartsTheClockWithItsFirstTick)
+TEST_F(FrameTest, InitSceneStartsTheClockWithItsFirstTickAndSpawnsTheFirstBurst)
 {
     Start(500, 520);
     EXPECT_FLOAT_EQ(state.clock.elapsedTime, 0.02f);
     EXPECT_FLOAT_EQ(state.clock.frameDelta, 0.02f);
     ASSERT_NE(state.spiritPool, nullptr);
     EXPECT_EQ(state.spiritPool->Capacity(), 500);
+    EXPECT_EQ(state.spiritPool->Count(), 10);
+    EXPECT_EQ(state.spiritPool->Chain().Front()->birthTime, 0.02f);
+    EXPECT_EQ(state.lastBurstTime, 0.0f) << "the start-up burst does not count for the loop";
+}
+
+TEST_F(FrameTest, SpiritsAreDrawnAfterTheFloorAndABurstIsDrawnInItsOwnFrame)
+{
+    Start(0, 0);
+    RecordingTarget first = Frame(16);
+    EXPECT_EQ(Strips(first), 10u);
+    // The floor quad comes first; every strip follows the restored spirit state.
+    const auto& c = first.calls;
+    const auto firstStrip = std::find_if(c.begin(), c.end(), [](const DrawCall& d) {
+        return d.kind == DrawCall::Begin && d.primitive == Primitive::TriangleStrip;
+    });
+    ASSERT_NE(firstStrip, c.end());
+    EXPECT_GT(firstStrip - c.begin(), 16);
+
+    RecordingTarget second = Frame(1010);   // the second burst: its ten spirits drawn at once
+    EXPECT_EQ(Strips(second), 20u);
+    EXPECT_EQ(state.spiritPool->Count(), 20);
+}
+
+TEST_F(FrameTest, WithoutAPoolTheFloorIsStillDrawn)
+{
+    Start(0, 0);
+    state.spiritPool.reset();   // what InitScene leaves when the pool cannot be allocated
+    RecordingTarget frame = Frame(1500);
+    EXPECT_EQ(Strips(frame), 0u);
+    EXPECT_EQ(frame.Only(DrawCall::Vertex).size(), 4u);
+    EXPECT_FLOAT_EQ(state.lastBurstTime, 1.5f);
 }
 
 TEST_F(FrameTest, TheFloorSlidesAwayAtSevenHundredthsOfARepeatPerSecond)

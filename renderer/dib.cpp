@@ -1,0 +1,465 @@
+#include "dib.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+uint16_t Read16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+uint32_t Read32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+void Write16(uint8_t* p, uint32_t v)
+{
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+void Write32(uint8_t* p, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// Where an RLE walk puts its pixels: nowhere while checking, the output when decoding.
+class RleSink {
+public:
+    virtual ~RleSink() = default;
+    virtual void Pixel(int32_t x, int32_t row, uint8_t index) = 0;
+};
+
+class NoPixels final : public RleSink {
+public:
+    void Pixel(int32_t, int32_t, uint8_t) override {}
+};
+
+// Walks an RLE8 or RLE4 stream over [begin, end) for a picture of width × rows, bottom
+// row first. Every run, literal and delta must stay inside the picture; a stream that
+// breaks that is refused. The walk ends at the end-of-bitmap mark, when the position
+// leaves the top row, or when the bytes run out. Returns false for a refused stream;
+// otherwise `used` is the length up to the end of the last end-of-line, delta or
+// end-of-bitmap command. That is all of the stream a conversion is given: GDI commits a
+// line's pixels only at one of those commands, so the pixels of a line that a cut-short
+// stream leaves unterminated are dropped by both conversions alike, and pixels not
+// reached stay black.
+bool WalkRle(const uint8_t* begin, const uint8_t* end, bool fourBits, int32_t width, int32_t rows,
+             RleSink& sink, size_t* used)
+{
+    const uint8_t* p = begin;
+    const uint8_t* terminated = begin;
+    int64_t x = 0, row = 0;
+    while (row < rows && end - p >= 2) {
+        const uint8_t count = p[0];
+        const uint8_t value = p[1];
+        p += 2;
+        if (count > 0) {
+            // Encoded run: `count` pixels of one index, or of two alternating nibbles.
+            if (x + count > width)
+                return false;
+            for (int i = 0; i < count; ++i) {
+                const uint8_t index = fourBits ? ((i & 1) ? (value & 0x0F) : (value >> 4)) : value;
+                sink.Pixel(static_cast<int32_t>(x + i), static_cast<int32_t>(row), index);
+            }
+            x += count;
+        } else if (value == 0) {   // end of line
+            x = 0;
+            ++row;
+            terminated = p;
+        } else if (value == 1) {   // end of bitmap
+            terminated = p;
+            break;
+        } else if (value == 2) {   // delta: right and up
+            if (end - p < 2)
+                break;
+            x += p[0];
+            row += p[1];
+            p += 2;
+            if (x > width || row > rows)
+                return false;
+            terminated = p;
+        } else {
+            // Literal: `value` indices, padded to a whole number of 16-bit words.
+            const size_t bytes = fourBits ? (value + 1u) / 2 : value;
+            if (static_cast<size_t>(end - p) < bytes)
+                break;
+            if (x + value > width)
+                return false;
+            for (int i = 0; i < value; ++i) {
+                const uint8_t index = fourBits ? ((i & 1) ? (p[i / 2] & 0x0F) : (p[i / 2] >> 4)) : p[i];
+                sink.Pixel(static_cast<int32_t>(x + i), static_cast<int32_t>(row), index);
+            }
+            x += value;
+            const size_t padded = (bytes + 1) & ~size_t(1);
+            p += padded <= static_cast<size_t>(end - p) ? padded : bytes;
+        }
+    }
+    *used = static_cast<size_t>(terminated - begin);
+    return true;
+}
+
+bool IsPalettised(uint16_t bitCount) { return bitCount <= 8; }
+
+// The bit-field of `mask` as an 8-bit channel: the lowest run of set bits is taken as
+// the field; shorter fields have their high bits repeated into the low ones, longer
+// fields keep their top 8 bits.
+struct Channel {
+    uint32_t shift = 0;
+    uint32_t length = 0;
+};
+
+Channel ChannelOf(uint32_t mask)
+{
+    Channel c;
+    if (mask == 0)
+        return c;
+    while (!(mask & 1u)) {
+        mask >>= 1;
+        ++c.shift;
+    }
+    while (mask & 1u) {
+        mask >>= 1;
+        ++c.length;
+    }
+    return c;
+}
+
+uint8_t Expand(uint32_t pixel, Channel c)
+{
+    if (c.length == 0)
+        return 0;
+    const uint32_t field = c.length >= 32 ? pixel : (pixel >> c.shift) & ((1u << c.length) - 1u);
+    if (c.length >= 8)
+        return static_cast<uint8_t>(field >> (c.length - 8));
+    uint32_t value = field << (8 - c.length);
+    value |= value >> c.length;
+    return static_cast<uint8_t>(value);
+}
+
+class PaletteOut final : public RleSink {
+public:
+    PaletteOut(const DibLayout& layout, const uint8_t* file, uint8_t* out)
+        : layout_(layout), file_(file), out_(out) {}
+    void Pixel(int32_t x, int32_t row, uint8_t index) override
+    {
+        Put(out_ + (static_cast<size_t>(row) * layout_.width + x) * 3, index);
+    }
+    void Put(uint8_t* rgb, uint32_t index) const
+    {
+        // An index past the table gives black.
+        if (index >= layout_.paletteUsed) {
+            rgb[0] = rgb[1] = rgb[2] = 0;
+            return;
+        }
+        const uint8_t* entry = file_ + layout_.paletteOffset + index * layout_.paletteEntrySize;
+        rgb[0] = entry[2];
+        rgb[1] = entry[1];
+        rgb[2] = entry[0];
+    }
+
+private:
+    const DibLayout& layout_;
+    const uint8_t* file_;
+    uint8_t* out_;
+};
+
+}  // namespace
+
+const char* DibErrorText(DibError error)
+{
+    switch (error) {
+    case DibError::None:
+        return "";
+    case DibError::UnknownFormat:
+        return "Unknown DIB file format.";
+    case DibError::ConversionError:
+        return "Image file conversion error.";
+    case DibError::OutOfMemory:
+        return "Out of memory.";
+    }
+    return "";
+}
+
+uint16_t DibColorCount(const DibHeader& header)
+{
+    if (header.size != kCoreHeaderSize && header.clrUsed != 0)
+        return static_cast<uint16_t>(header.clrUsed);
+    switch (header.bitCount) {
+    case 1:
+        return 2;
+    case 4:
+        return 16;
+    case 8:
+        return 256;
+    default:
+        return 0;
+    }
+}
+
+DibError ParseDib(const uint8_t* file, size_t size, DibLayout* out)
+{
+    DibLayout layout;
+    const bool fileHeader = size >= 2 && file[0] == 'B' && file[1] == 'M';
+    const size_t headerAt = fileHeader ? kFileHeaderSize : 0;
+
+    // The header: its size field identifies it, and all of it must be present.
+    if (size < headerAt + 4)
+        return DibError::UnknownFormat;
+    const uint8_t* h = file + headerAt;
+    DibHeader& header = layout.header;
+    header.size = Read32(h);
+    if (header.size != kCoreHeaderSize && header.size != kInfoHeaderSize)
+        return DibError::UnknownFormat;
+    if (size - headerAt < header.size)
+        return DibError::UnknownFormat;
+    if (header.size == kCoreHeaderSize) {
+        header.width = Read16(h + 4);
+        header.height = Read16(h + 6);
+        header.planes = Read16(h + 8);
+        header.bitCount = Read16(h + 10);
+    } else {
+        header.width = static_cast<int32_t>(Read32(h + 4));
+        header.height = static_cast<int32_t>(Read32(h + 8));
+        header.planes = Read16(h + 12);
+        header.bitCount = Read16(h + 14);
+        header.compression = Read32(h + 16);
+        header.sizeImage = Read32(h + 20);
+        header.xPelsPerMeter = static_cast<int32_t>(Read32(h + 24));
+        header.yPelsPerMeter = static_cast<int32_t>(Read32(h + 28));
+        header.clrUsed = Read32(h + 32);
+        header.clrImportant = Read32(h + 36);
+    }
+
+    // The pixel format: what the platform's conversion takes.
+    const uint16_t bpp = header.bitCount;
+    const uint32_t compression = header.compression;
+    if (header.planes != 1)
+        return DibError::ConversionError;
+    bool formatOk = false;
+    switch (compression) {
+    case kBiRgb:
+        formatOk = bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32;
+        break;
+    case kBiRle8:
+        formatOk = bpp == 8;
+        break;
+    case kBiRle4:
+        formatOk = bpp == 4;
+        break;
+    case kBiBitfields:
+        formatOk = bpp == 16 || bpp == 32;
+        break;
+    default:
+        break;
+    }
+    if (!formatOk)
+        return DibError::ConversionError;
+    const bool rle = compression == kBiRle8 || compression == kBiRle4;
+
+    // Dimensions, before any size is computed from them.
+    const int64_t width = header.width;
+    const int64_t height = header.height;
+    if (width <= 0 || height == 0)
+        return DibError::ConversionError;
+    const int64_t rows = height < 0 ? -height : height;
+    if (rle && height < 0)
+        return DibError::ConversionError;   // compressed pictures are stored bottom up only
+    if (width > kMaxDimension || rows > kMaxDimension || width * rows > kMaxPixels)
+        return DibError::OutOfMemory;
+    layout.width = static_cast<int32_t>(width);
+    layout.rows = static_cast<int32_t>(rows);
+    layout.topDown = height < 0;
+
+    // Masks and colour table follow the header.
+    size_t at = headerAt + header.size;
+    if (compression == kBiBitfields) {
+        if (size - at < 12)
+            return DibError::ConversionError;
+        for (int i = 0; i < 3; ++i) {
+            layout.masks[i] = Read32(file + at + 4 * i);
+            if (layout.masks[i] == 0)
+                return DibError::ConversionError;   // a channel without bits: GDI refuses it too
+        }
+        layout.hasMaskFields = true;
+        at += 12;
+    } else if (bpp == 16) {
+        layout.masks[0] = 0x7C00;
+        layout.masks[1] = 0x03E0;
+        layout.masks[2] = 0x001F;
+    } else if (bpp == 32) {
+        layout.masks[0] = 0x00FF0000;
+        layout.masks[1] = 0x0000FF00;
+        layout.masks[2] = 0x000000FF;
+    }
+    layout.colourCount = DibColorCount(header);
+    layout.paletteOffset = at;
+    layout.paletteEntrySize = header.size == kCoreHeaderSize ? 3 : 4;
+    const size_t paletteBytes = static_cast<size_t>(layout.colourCount) * layout.paletteEntrySize;
+    if (size - at < paletteBytes)
+        return DibError::ConversionError;
+    if (IsPalettised(bpp)) {
+        const uint32_t most = 1u << bpp;
+        layout.paletteUsed = layout.colourCount < most ? layout.colourCount : most;
+        if (layout.paletteUsed == 0)
+            return DibError::ConversionError;   // indices without any colours
+    }
+
+    // The pixel data: at the file header's offset, or straight after the colour table.
+    if (fileHeader) {
+        const uint32_t offset = Read32(file + 10);
+        if (offset < headerAt + header.size || offset > size)
+            return DibError::ConversionError;
+        layout.pixelOffset = offset;
+    } else {
+        layout.pixelOffset = at + paletteBytes;
+    }
+    const size_t available = size - layout.pixelOffset;
+    if (rle) {
+        NoPixels none;
+        size_t used = 0;
+        if (!WalkRle(file + layout.pixelOffset, file + size, compression == kBiRle4, layout.width,
+                     layout.rows, none, &used))
+            return DibError::ConversionError;
+        if (used == 0)
+            return DibError::ConversionError;   // not one terminated line
+        layout.pixelBytes = used;
+    } else {
+        // Every row is padded to 4 bytes, the last one too; with the caps above this
+        // cannot overflow (at most 65535 × 32 bits per row, 2^26 pixels).
+        const uint64_t stride = ((static_cast<uint64_t>(width) * bpp + 31) / 32) * 4;
+        const uint64_t needed = stride * static_cast<uint64_t>(rows);
+        if (needed > available)
+            return DibError::ConversionError;
+        layout.pixelBytes = static_cast<size_t>(needed);
+    }
+
+    *out = layout;
+    return DibError::None;
+}
+
+size_t ConversionHeaderSize(const DibLayout& layout)
+{
+    return kInfoHeaderSize + (layout.hasMaskFields ? 12 : 0) + 4 * static_cast<size_t>(layout.paletteUsed);
+}
+
+void WriteConversionHeader(const DibLayout& layout, const uint8_t* file, uint8_t* out)
+{
+    const DibHeader& h = layout.header;
+    std::memset(out, 0, ConversionHeaderSize(layout));
+    Write32(out, kInfoHeaderSize);
+    Write32(out + 4, static_cast<uint32_t>(h.width));
+    Write32(out + 8, static_cast<uint32_t>(h.height));
+    Write16(out + 12, h.planes);
+    Write16(out + 14, h.bitCount);
+    Write32(out + 16, h.compression);
+    // GDI reads an RLE stream up to this size: the part the walk proved whole.
+    Write32(out + 20, static_cast<uint32_t>(layout.pixelBytes));
+    Write32(out + 24, static_cast<uint32_t>(h.xPelsPerMeter));
+    Write32(out + 28, static_cast<uint32_t>(h.yPelsPerMeter));
+    // As many colours as follow, so GDI never looks past this header.
+    Write32(out + 32, layout.paletteUsed);
+    Write32(out + 36, h.clrImportant < layout.paletteUsed ? h.clrImportant : 0);
+    uint8_t* p = out + kInfoHeaderSize;
+    if (layout.hasMaskFields) {
+        for (int i = 0; i < 3; ++i)
+            Write32(p + 4 * i, layout.masks[i]);
+        p += 12;
+    }
+    for (uint32_t i = 0; i < layout.paletteUsed; ++i, p += 4) {
+        const uint8_t* entry = file + layout.paletteOffset + i * layout.paletteEntrySize;
+        p[0] = entry[0];
+        p[1] = entry[1];
+        p[2] = entry[2];
+        p[3] = layout.paletteEntrySize == 4 ? entry[3] : 0;
+    }
+}
+
+size_t DibOutputBytes(const DibLayout& layout)
+{
+    return static_cast<size_t>(layout.width) * static_cast<size_t>(layout.rows) * 3;
+}
+
+void DecodeDibPixels(const DibLayout& layout, const uint8_t* file, uint8_t* out)
+{
+    const DibHeader& h = layout.header;
+    const uint8_t* pixels = file + layout.pixelOffset;
+    PaletteOut palette(layout, file, out);
+
+    if (h.compression == kBiRle8 || h.compression == kBiRle4) {
+        std::memset(out, 0, DibOutputBytes(layout));
+        size_t used = 0;
+        WalkRle(pixels, pixels + layout.pixelBytes, h.compression == kBiRle4, layout.width, layout.rows,
+                palette, &used);
+        return;
+    }
+
+    const Channel red = ChannelOf(layout.masks[0]);
+    const Channel green = ChannelOf(layout.masks[1]);
+    const Channel blue = ChannelOf(layout.masks[2]);
+    const size_t stride = ((static_cast<size_t>(layout.width) * h.bitCount + 31) / 32) * 4;
+    for (int32_t stored = 0; stored < layout.rows; ++stored) {
+        const uint8_t* src = pixels + static_cast<size_t>(stored) * stride;
+        const int32_t row = layout.topDown ? layout.rows - 1 - stored : stored;
+        uint8_t* dst = out + static_cast<size_t>(row) * layout.width * 3;
+        for (int32_t x = 0; x < layout.width; ++x, dst += 3) {
+            switch (h.bitCount) {
+            case 1:
+                palette.Put(dst, (src[x / 8] >> (7 - x % 8)) & 1u);
+                break;
+            case 4:
+                palette.Put(dst, (x & 1) ? (src[x / 2] & 0x0F) : (src[x / 2] >> 4));
+                break;
+            case 8:
+                palette.Put(dst, src[x]);
+                break;
+            case 24:
+                dst[0] = src[3 * x + 2];
+                dst[1] = src[3 * x + 1];
+                dst[2] = src[3 * x];
+                break;
+            case 16:
+            case 32: {
+                const uint32_t value = h.bitCount == 16 ? Read16(src + 2 * x) : Read32(src + 4 * x);
+                dst[0] = Expand(value, red);
+                dst[1] = Expand(value, green);
+                dst[2] = Expand(value, blue);
+                break;
+            }
+            default:
+                break;
+            }
+        }
+    }
+}
+
+void FreeImageRecord(ImageRecord* image)
+{
+    if (!image)
+        return;
+    std::free(image->pixels);
+    std::free(image);
+}
+
+ImageRecord* DecodeDibImage(const uint8_t* file, size_t size, DibError* error)
+{
+    DibLayout layout;
+    *error = ParseDib(file, size, &layout);
+    if (*error != DibError::None)
+        return nullptr;
+    auto* pixels = static_cast<uint8_t*>(std::malloc(DibOutputBytes(layout)));
+    auto* image = static_cast<ImageRecord*>(std::malloc(sizeof(ImageRecord)));
+    if (!pixels || !image) {
+        std::free(pixels);
+        std::free(image);
+        *error = DibError::OutOfMemory;
+        return nullptr;
+    }
+    DecodeDibPixels(layout, file, pixels);
+    image->width = layout.width;
+    image->height = layout.rows;
+    image->pixels = pixels;
+    return image;
+}

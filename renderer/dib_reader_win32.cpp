@@ -1,0 +1,153 @@
+// The bitmap reader's Win32 half: file mapping, the GDI conversion into a 24-bit DIB
+// section, and the reader's message boxes. Every check of the file's contents happens
+// in ParseDib (dib.cpp) before GDI is handed a single byte of it.
+#include "dib_reader_win32.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+void ShowReaderMessageBox(const char* text)
+{
+    MessageBoxA(GetFocus(), text, "Error", MB_OK);
+}
+
+namespace {
+
+// Everything LoadDibImage holds, released in one place and in this order on every path.
+struct ReaderResources {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    HANDLE mapping = nullptr;
+    const uint8_t* view = nullptr;
+    HLOCAL conversionHeader = nullptr;
+    HDC memoryDc = nullptr;
+    HLOCAL targetHeader = nullptr;
+    HBITMAP section = nullptr;
+    uint8_t* pixels = nullptr;
+
+    ~ReaderResources()
+    {
+        if (memoryDc)
+            DeleteDC(memoryDc);
+        if (section)
+            DeleteObject(section);
+        if (targetHeader)
+            LocalFree(targetHeader);
+        if (conversionHeader)
+            LocalFree(conversionHeader);
+        if (view)
+            UnmapViewOfFile(view);
+        if (mapping)
+            CloseHandle(mapping);
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+        std::free(pixels);   // still set only when no record was made
+    }
+};
+
+}  // namespace
+
+ImageRecord* LoadDibImage(const char* path, ReaderMessageFn report)
+{
+    ReaderResources r;
+    LARGE_INTEGER fileSize = {};
+    r.file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (r.file != INVALID_HANDLE_VALUE && GetFileSizeEx(r.file, &fileSize))
+        r.mapping = CreateFileMappingA(r.file, nullptr, PAGE_READONLY, 0, 0, nullptr);   // fails for an empty file
+    if (r.mapping)
+        r.view = static_cast<const uint8_t*>(MapViewOfFile(r.mapping, FILE_MAP_READ, 0, 0, 0));
+    if (!r.view) {
+        char text[1024];
+        wsprintfA(text, "Failed to open DIB file %s.\n", path);
+        report(text);
+        return nullptr;
+    }
+    const size_t size = static_cast<size_t>(fileSize.QuadPart);
+
+    DibLayout layout;
+    const DibError error = ParseDib(r.view, size, &layout);
+    if (error != DibError::None) {
+        report(DibErrorText(error));
+        return nullptr;
+    }
+
+    r.conversionHeader = LocalAlloc(LMEM_FIXED, ConversionHeaderSize(layout));
+    if (!r.conversionHeader) {
+        report(DibErrorText(DibError::OutOfMemory));
+        return nullptr;
+    }
+    WriteConversionHeader(layout, r.view, static_cast<uint8_t*>(r.conversionHeader));
+
+    // A 24-bit section of the same size and orientation; GDI converts into it.
+    r.memoryDc = CreateCompatibleDC(nullptr);
+    r.targetHeader = LocalAlloc(LPTR, sizeof(BITMAPINFOHEADER) + 4);
+    void* sectionBits = nullptr;
+    if (r.memoryDc && r.targetHeader) {
+        auto* target = static_cast<BITMAPINFOHEADER*>(r.targetHeader);
+        target->biSize = sizeof(BITMAPINFOHEADER);
+        target->biWidth = layout.width;
+        target->biHeight = layout.header.height;
+        target->biPlanes = 1;
+        target->biBitCount = 24;
+        target->biCompression = BI_RGB;
+        target->biSizeImage = static_cast<DWORD>(DibOutputBytes(layout));
+        r.section = CreateDIBSection(r.memoryDc, static_cast<BITMAPINFO*>(r.targetHeader), DIB_RGB_COLORS,
+                                     &sectionBits, nullptr, 0);
+    }
+    if (!r.section || !sectionBits || !SelectObject(r.memoryDc, r.section)) {
+        report(DibErrorText(DibError::OutOfMemory));
+        return nullptr;
+    }
+
+    // Only the bytes ParseDib proved present, described by a header that names no more.
+    const int lines = SetDIBits(r.memoryDc, r.section, 0, static_cast<UINT>(layout.rows),
+                                r.view + layout.pixelOffset, static_cast<BITMAPINFO*>(r.conversionHeader),
+                                DIB_RGB_COLORS);
+    GdiFlush();
+    if (lines == 0) {
+        report(DibErrorText(DibError::ConversionError));
+        return nullptr;
+    }
+
+    r.pixels = static_cast<uint8_t*>(std::malloc(DibOutputBytes(layout)));
+    auto* image = r.pixels ? static_cast<ImageRecord*>(std::malloc(sizeof(ImageRecord))) : nullptr;
+    if (!image) {
+        report(DibErrorText(DibError::OutOfMemory));
+        return nullptr;
+    }
+
+    // Section rows are blue, green, red, padded to 4 bytes; ours are red, green, blue,
+    // unpadded, bottom row first whatever the section's orientation.
+    const size_t rowBytes = static_cast<size_t>(layout.width) * 3;
+    const size_t stride = (rowBytes + 3) & ~size_t(3);
+    const auto* bits = static_cast<const uint8_t*>(sectionBits);
+    for (int32_t row = 0; row < layout.rows; ++row) {
+        const int32_t stored = layout.topDown ? layout.rows - 1 - row : row;
+        const uint8_t* src = bits + static_cast<size_t>(stored) * stride;
+        uint8_t* dst = r.pixels + static_cast<size_t>(row) * rowBytes;
+        for (size_t i = 0; i < rowBytes; i += 3) {
+            dst[i] = src[i + 2];
+            dst[i + 1] = src[i + 1];
+            dst[i + 2] = src[i];
+        }
+    }
+    image->width = layout.width;
+    image->height = layout.rows;
+    image->pixels = r.pixels;
+    r.pixels = nullptr;   // the record owns them now
+    return image;
+}
+
+ImageRecord* LoadBitmapFile(const char* path, ReaderMessageFn report)
+{
+    if (!path)
+        return nullptr;
+    FILE* probe = std::fopen(path, "r");
+    if (!probe)
+        return nullptr;
+    std::fclose(probe);
+    return LoadDibImage(path, report);
+}

@@ -1,0 +1,119 @@
+#pragma once
+// Builds BMP files byte by byte for tests. Every header field can be set to any value,
+// so a test can make files that lie about their sizes as easily as honest ones.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace bmp {
+
+using Rgb = std::array<uint8_t, 3>;
+
+struct Fields {
+    bool fileHeader = true;          // "BM" and the 14-byte file header; false: a packed DIB
+    uint32_t headerSize = 40;        // 12 writes a core header (16-bit width and height)
+    int32_t width = 1;
+    int32_t height = 1;
+    uint16_t planes = 1;
+    uint16_t bitCount = 24;
+    uint32_t compression = 0;
+    uint32_t sizeImage = 0;
+    uint32_t clrUsed = 0;
+    uint32_t clrImportant = 0;
+    std::vector<uint32_t> masks;     // written straight after the header
+    std::vector<Rgb> palette;        // written as blue, green, red (and 0 for a 40-byte header)
+    std::vector<uint8_t> gap;        // bytes between the colour table and the pixels
+    std::vector<uint8_t> pixels;
+    std::optional<uint32_t> pixelOffset;   // default: where the pixels really start
+};
+
+inline void Put16(std::vector<uint8_t>& out, uint32_t v)
+{
+    out.push_back(static_cast<uint8_t>(v));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+inline void Put32(std::vector<uint8_t>& out, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+inline std::vector<uint8_t> Build(const Fields& s)
+{
+    std::vector<uint8_t> dib;
+    Put32(dib, s.headerSize);
+    if (s.headerSize == 12) {
+        Put16(dib, static_cast<uint32_t>(s.width));
+        Put16(dib, static_cast<uint32_t>(s.height));
+        Put16(dib, s.planes);
+        Put16(dib, s.bitCount);
+    } else {
+        Put32(dib, static_cast<uint32_t>(s.width));
+        Put32(dib, static_cast<uint32_t>(s.height));
+        Put16(dib, s.planes);
+        Put16(dib, s.bitCount);
+        Put32(dib, s.compression);
+        Put32(dib, s.sizeImage);
+        Put32(dib, 2835);
+        Put32(dib, 2835);
+        Put32(dib, s.clrUsed);
+        Put32(dib, s.clrImportant);
+        while (dib.size() < s.headerSize)   // the longer headers' fields, all zero
+            dib.push_back(0);
+    }
+    for (uint32_t m : s.masks)
+        Put32(dib, m);
+    for (const Rgb& c : s.palette) {
+        dib.push_back(c[2]);
+        dib.push_back(c[1]);
+        dib.push_back(c[0]);
+        if (s.headerSize != 12)
+            dib.push_back(0);
+    }
+    dib.insert(dib.end(), s.gap.begin(), s.gap.end());
+    const uint32_t pixelsAt = static_cast<uint32_t>(dib.size()) + (s.fileHeader ? 14 : 0);
+    dib.insert(dib.end(), s.pixels.begin(), s.pixels.end());
+    if (!s.fileHeader)
+        return dib;
+
+    std::vector<uint8_t> file = {'B', 'M'};
+    Put32(file, static_cast<uint32_t>(14 + dib.size()));
+    Put32(file, 0);
+    Put32(file, s.pixelOffset.value_or(pixelsAt));
+    file.insert(file.end(), dib.begin(), dib.end());
+    return file;
+}
+
+// 24-bit pixel rows as stored: each row blue, green, red, padded to 4 bytes, in the
+// order given (bottom row first for a positive height).
+inline std::vector<uint8_t> Rows24(const std::vector<std::vector<Rgb>>& rows)
+{
+    std::vector<uint8_t> out;
+    for (const auto& row : rows) {
+        for (const Rgb& c : row) {
+            out.push_back(c[2]);
+            out.push_back(c[1]);
+            out.push_back(c[0]);
+        }
+        while (out.size() % 4)
+            out.push_back(0);
+    }
+    return out;
+}
+
+// Rows of bytes (indices, or 16/32-bit pixels already in little-endian bytes), each
+// padded to 4 bytes.
+inline std::vector<uint8_t> PaddedRows(const std::vector<std::vector<uint8_t>>& rows)
+{
+    std::vector<uint8_t> out;
+    for (const auto& row : rows) {
+        out.insert(out.end(), row.begin(), row.end());
+        while (out.size() % 4)
+            out.push_back(0);
+    }
+    return out;
+}
+
+}  // namespace bmp
