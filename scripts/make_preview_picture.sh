@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # Regenerates saver/resources/preview.bmp, the 152 x 112 still picture that Glowmere.scr
-# shows in the control panel's preview pane, from a real frame of our own renderer:
+# shows in the control panel's preview pane, from a real frame of our own saver:
 #
 #  1. builds the programs (scripts/build.sh);
-#  2. starts a private Xvfb (1024 x 768) and a Wine prefix of its own under
+#  2. starts a private Xvfb (1024 x 768) showing a desktop-like picture
+#     (scripts/desktop_picture.sh), and a Wine prefix of its own under
 #     build/preview-picture/ (made once, about 10 s);
-#  3. writes the two hand-off pictures the renderer reads: C:\n_hale\Lumadrift1.bmp, a
-#     desktop-like 1024 x 768 picture (wallpaper, icons, a window, a taskbar), and
-#     C:\n_hale\Lumadrift2.bmp, a 128 x 128 blue-white glow with star rays on black;
-#  4. runs Glowmere.dll, waits until spirits have had time to gather (GLOWMERE_PREVIEW_DELAY
-#     seconds after its window appears, 4 by default), takes a screenshot and ends the run
-#     with Escape;
+#  3. runs "Glowmere.scr /s" as the system would: the shell captures that desktop and hands
+#     it with its spirit picture to the renderer;
+#  4. waits until spirits have had time to gather (GLOWMERE_PREVIEW_DELAY seconds after the
+#     renderer's window appears, 5 by default), takes a screenshot and ends the run with
+#     Escape;
 #  5. scales the frame to 152 x 114 (the screen's own aspect) and cuts 152 x 112 from its
 #     middle, written as an uncompressed 24-bit BMP.
 #
@@ -21,7 +21,7 @@ cd "$(dirname "$0")/.."
 top=$PWD
 out=$top/saver/resources/preview.bmp
 work=$top/build/preview-picture
-delay=${GLOWMERE_PREVIEW_DELAY:-4}
+delay=${GLOWMERE_PREVIEW_DELAY:-5}
 
 scripts/setup.sh
 scripts/build.sh >/dev/null
@@ -34,9 +34,9 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 rm -f "$work/display"
 Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
-renderer_pid=""
+run_pid=""
 cleanup() {
-  [ -n "$renderer_pid" ] && kill "$renderer_pid" 2>/dev/null || true
+  [ -n "$run_pid" ] && kill "$run_pid" 2>/dev/null || true
   wineserver -k 2>/dev/null || true
   kill "$xvfb_pid" 2>/dev/null || true
 }
@@ -56,21 +56,15 @@ if [ ! -d "$WINEPREFIX/drive_c" ]; then
   wineserver -w
 fi
 drive_c=$WINEPREFIX/drive_c
-mkdir -p "$drive_c/n_hale" "$drive_c/Glowmere"
-cp build/win64/bin/Glowmere.dll "$drive_c/Glowmere/"
+mkdir -p "$drive_c/Glowmere"
+cp build/win64/bin/Glowmere.scr build/win64/bin/Glowmere.dll "$drive_c/Glowmere/"
 
-# The desktop the run would have captured.
-scripts/desktop_picture.sh "BMP3:$drive_c/n_hale/Lumadrift1.bmp"
+scripts/desktop_picture.sh "$work/desktop.png"
+display -window root "$work/desktop.png" || true   # it paints the root, then exits with 1
 
-# The spirit: a white point with a blue-white glow and thin rays, fading to black edges.
-convert -size 128x128 xc:black -alpha off -fx \
-  'd=hypot(i-63.5,j-63.5); glow=exp(-d*d/60)+0.55*exp(-d/11); rays=0.45*exp(-abs(j-63.5)*0.9)*exp(-abs(i-63.5)/30)+0.45*exp(-abs(i-63.5)*0.9)*exp(-abs(j-63.5)/30); min(1,glow+rays)' \
-  -channel R -evaluate multiply 0.80 -channel G -evaluate multiply 0.90 +channel \
-  -type TrueColor "BMP3:$drive_c/n_hale/Lumadrift2.bmp"
-
-echo "make_preview_picture: running Glowmere.dll on $DISPLAY"
-(cd "$drive_c/Glowmere" && exec wine Glowmere.dll) &
-renderer_pid=$!
+echo "make_preview_picture: running Glowmere.scr /s on $DISPLAY"
+(cd "$drive_c/Glowmere" && exec wine Glowmere.scr /s) &
+run_pid=$!
 if ! xdotool search --sync --limit 1 --name '^Lumadrift_VC$' >/dev/null 2>&1; then
   echo "make_preview_picture: the renderer's window did not appear"; exit 1
 fi
@@ -80,10 +74,10 @@ import -window root "$work/frame.png"
 xdotool search --limit 1 --name '^Lumadrift_VC$' windowfocus --sync >/dev/null 2>&1 || true
 xdotool key Escape
 for _ in $(seq 1 100); do
-  kill -0 "$renderer_pid" 2>/dev/null || break
+  kill -0 "$run_pid" 2>/dev/null || break
   sleep 0.1
 done
-renderer_pid=""
+run_pid=""
 
 convert "$work/frame.png" -resize '152x114!' -gravity center -crop 152x112+0+0 +repage \
   -alpha off -type TrueColor "BMP3:$out"

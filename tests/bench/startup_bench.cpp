@@ -27,10 +27,11 @@ constexpr char kRendererTitle[] = "Lumadrift_VC";
 // Milliseconds from `start` to the first frame, or -1 when none came within a minute.
 double MillisToFirstFrame(harness::WineSession& session, Clock::time_point start)
 {
-    const int w = session.Options().width, h = session.Options().height;
+    // Inside the renderer's 1024 x 768 window at the top-left: a virtual desktop shrinks to
+    // that size, leaving the rest of a larger X screen black.
     while (Clock::now() - start < std::chrono::seconds(60)) {
-        const auto sky = session.ReadPixel(w / 2, h / 8);
-        const auto floor = session.ReadPixel(w / 2, h - h / 10);
+        const auto sky = session.ReadPixel(512, 96);
+        const auto floor = session.ReadPixel(512, 691);
         if (sky && floor && sky->Brightness() == 0 && floor->Brightness() > 0)
             return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         std::this_thread::sleep_for(Millis(1));
