@@ -21,6 +21,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+#include "test_output.h"
 
 namespace harness {
 
@@ -196,6 +197,8 @@ std::string Process::Output() const { return output_.empty() ? std::string() : R
 // ---------------------------------------------------------------------------------------
 // Texts
 
+std::string Hex(const std::string& bytes) { return testoutput::Hex(bytes); }
+
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -223,17 +226,6 @@ std::string Cp932(const std::string& utf8)
     if (done == static_cast<size_t>(-1))
         Fail("no code page 932 form for: " + utf8);
     out.resize(out.size() - outLeft);
-    return out;
-}
-
-std::string Hex(const std::string& bytes)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
     return out;
 }
 

@@ -38,8 +38,12 @@
 #include <io.h>
 #include <string>
 #include <vector>
+#include "test_output.h"
 
 namespace {
+
+using testoutput::Hex;
+constexpr auto Print = testoutput::PrintLine;
 
 std::string ToAnsi(const wchar_t* text)
 {
@@ -62,17 +66,6 @@ std::string AnsiToUtf8(const std::string& text)
     return out;
 }
 
-std::string Hex(const std::string& bytes)
-{
-    std::string out;
-    char two[3];
-    for (unsigned char c : bytes) {
-        std::snprintf(two, sizeof two, "%02x", c);
-        out += two;
-    }
-    return out;
-}
-
 HWND ToHandle(const std::string& text)
 {
     return reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(text.c_str(), nullptr, 10)));
@@ -88,13 +81,6 @@ std::string WindowText(HWND window)
     char text[4096] = {};
     GetWindowTextA(window, text, sizeof text);
     return text;
-}
-
-void Print(const std::string& line)
-{
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
 }
 
 HWND WaitForWindow(const std::string& title, DWORD ms)

@@ -30,8 +30,11 @@
 
 #include "ansi_text_win32.h"
 #include "command_win32.h"
+#include "test_output.h"
 
 namespace {
+
+constexpr auto Print = testoutput::PrintLine;
 
 using namespace glowmere::button;
 
@@ -40,13 +43,6 @@ constexpr COLORREF kBackground = RGB(0xA0, 0xC8, 0xA0);
 constexpr UINT kSetEnabled = WM_APP + 1;
 constexpr int kCloseButton = 6;
 constexpr int kButtons = 6;
-
-void Print(const std::string& line)
-{
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-}
 
 std::string Handle(HWND window) { return std::to_string(reinterpret_cast<uintptr_t>(window)); }
 

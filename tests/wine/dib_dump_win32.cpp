@@ -11,23 +11,15 @@
 #include <string>
 
 #include "dib_reader_win32.h"
+#include "test_output.h"
 
 namespace {
+
+using testoutput::Hex;
 
 std::string messages;
 
 void Collect(const char* text) { messages += text; }
-
-std::string Hex(const std::string& bytes)
-{
-    std::string out;
-    char two[3];
-    for (unsigned char c : bytes) {
-        std::snprintf(two, sizeof two, "%02x", c);
-        out += two;
-    }
-    return out;
-}
 
 }  // namespace
 

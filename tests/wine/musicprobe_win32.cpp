@@ -31,28 +31,14 @@
 #include "music_platform_win32.h"
 #include "music_player.h"
 #include "settings_values.h"
+#include "test_output.h"
 
 namespace {
 
+using testoutput::Hex;
+constexpr auto Line = testoutput::PrintLine;
+
 DWORD g_start = 0;
-
-void Line(const std::string& text)
-{
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-}
-
-std::string Hex(const std::string& bytes)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char c : bytes) {
-        hex += digits[c >> 4];
-        hex += digits[c & 15];
-    }
-    return hex;
-}
 
 std::string Ms() { return std::to_string(GetTickCount() - g_start); }
 

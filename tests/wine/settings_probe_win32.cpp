@@ -20,8 +20,12 @@
 #include "settings_file.h"
 #include "settings_file_win32.h"
 #include "settings_values.h"
+#include "test_output.h"
 
 namespace {
+
+using testoutput::Hex;
+constexpr auto Print = testoutput::PrintLine;
 
 std::string Utf8(const wchar_t* text)
 {
@@ -30,24 +34,6 @@ std::string Utf8(const wchar_t* text)
     WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
     out.resize(out.size() - 1);
     return out;
-}
-
-std::string Hex(const std::string& bytes)
-{
-    std::string out;
-    char two[3];
-    for (unsigned char c : bytes) {
-        std::snprintf(two, sizeof two, "%02x", c);
-        out += two;
-    }
-    return out;
-}
-
-void Print(const std::string& line)
-{
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
 }
 
 }  // namespace
