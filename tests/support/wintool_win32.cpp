@@ -16,6 +16,7 @@
 //   sent-text <hwnd>                  WM_GETTEXT sent to the window, as UTF-8 (GetWindowTextA
 //                                     gives only the stored title of another process's
 //                                     window, which is empty for a combo box or an edit)
+//   icons <file>                      how many icons the program file carries
 //   children <hwnd>                   one line per child: handle class text
 //   visible-children <hwnd>           the same for the visible children only
 //   is-window <hwnd>                  1 or 0
@@ -253,6 +254,8 @@ int main()
         wchar_t text[4096] = {};
         SendMessageW(ToHandle(arg(1)), WM_GETTEXT, sizeof text / sizeof text[0], reinterpret_cast<LPARAM>(text));
         Print(Utf8(text));
+    } else if (command == "icons") {
+        Print(std::to_string(ExtractIconExA(arg(1).c_str(), -1, nullptr, nullptr, 0)));
     } else if (command == "children") {
         EnumChildWindows(ToHandle(arg(1)), ListChild, 0);
     } else if (command == "visible-children") {

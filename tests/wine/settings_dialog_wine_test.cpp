@@ -231,7 +231,7 @@ protected:
             if (!dialog.Wait(kEndBound))
                 dialog.Kill();
         }
-        Session().WaitForWindowGone(kTitle, Millis(10000));
+        EXPECT_TRUE(Session().WaitForWindowGone(kTitle, Millis(10000)));
     }
 
     // The INI file as the private-profile functions write it, with the Japanese keys.
@@ -284,7 +284,36 @@ protected:
         client >> clientX >> clientY >> width >> height;
         ASSERT_EQ(width, 496);
         ASSERT_EQ(height, 246);
-        for (const auto& line : Lines(Session().Tool({"children", std::to_string(form)}))) {
+        // The children, once all of them are there.
+        std::string children;
+        while (std::chrono::steady_clock::now() < deadline) {
+            children = Session().Tool({"children", std::to_string(form)});
+            FindChildren(children);
+            if (panel && repeat && fileButton && setButton && cancelButton)
+                break;
+            std::this_thread::sleep_for(Millis(200));
+        }
+        ASSERT_NE(panel, 0u) << children;
+        ASSERT_NE(repeat, 0u) << children;
+        ASSERT_NE(fileButton, 0u) << children;
+        ASSERT_NE(setButton, 0u) << children;
+        ASSERT_NE(cancelButton, 0u) << children;
+        panelX = clientX + kPanel.x;
+        panelY = clientY + kPanel.y;
+        // Painted: the gradient at half height, left of the panel, and the heading's frame.
+        ASSERT_TRUE(Session().WaitForPixel(clientX + 4, clientY + 123, [](Rgb p) { return Is(p, 0xDCDCFA); },
+                                           kShowBound))
+            << "the background never appeared";
+        ASSERT_TRUE(Session().WaitForPixel(panelX + kHeadingFrame.x + 50, panelY + kHeadingFrame.y,
+                                           [](Rgb p) { return Is(p, 0x000000); }, kShowBound))
+            << "the panel never appeared";
+        std::this_thread::sleep_for(Millis(300));
+    }
+
+    void FindChildren(const std::string& children)
+    {
+        panel = repeat = fileButton = setButton = cancelButton = 0;
+        for (const auto& line : Lines(children)) {
             std::istringstream in(line);
             uint64_t handle = 0;
             std::string className, text;
@@ -301,21 +330,6 @@ protected:
             else if (className == "GlowmereCommand" && text == "ｷｬﾝｾﾙ")
                 cancelButton = handle;
         }
-        ASSERT_NE(panel, 0u);
-        ASSERT_NE(repeat, 0u);
-        ASSERT_NE(fileButton, 0u);
-        ASSERT_NE(setButton, 0u);
-        ASSERT_NE(cancelButton, 0u);
-        panelX = clientX + kPanel.x;
-        panelY = clientY + kPanel.y;
-        // Painted: the gradient at half height, left of the panel, and the heading's frame.
-        ASSERT_TRUE(Session().WaitForPixel(clientX + 4, clientY + 123, [](Rgb p) { return Is(p, 0xDCDCFA); },
-                                           kShowBound))
-            << "the background never appeared";
-        ASSERT_TRUE(Session().WaitForPixel(panelX + kHeadingFrame.x + 50, panelY + kHeadingFrame.y,
-                                           [](Rgb p) { return Is(p, 0x000000); }, kShowBound))
-            << "the panel never appeared";
-        std::this_thread::sleep_for(Millis(300));
     }
 
     // Which source mark shows selected: 0 to 2, -1 for none, -2 when a mark is neither
@@ -425,6 +439,9 @@ TEST_F(SettingsDialog, TheWholeDialogHasItsGradientTexturedPanelAndEveryControlI
     WriteSetting("BGM区分", " 1");
     WriteSetting("BGMﾘﾋﾟｰﾄ", " 3");
     Open();
+
+    // The program carries its icon (the dialog's).
+    EXPECT_EQ(Session().Tool({"icons", windowsFolder + "\\Glowmere.scr"}), "1");
 
     // A fixed frame with a caption, placed centred and a third of the free height down.
     const WindowInfo window = Info(form);
