@@ -156,24 +156,16 @@ int SameAs(const harness::Image& shot, int x, int y, const harness::Image& pictu
     return same;
 }
 
-// A w x h block of the screen, for comparing what two dialogs showed.
-std::vector<Rgb> Block(const harness::Image& shot, int x, int y, int w, int h)
+// A w x h block of the screen as bytes, for comparing what two dialogs showed.
+std::string Block(const harness::Image& shot, int x, int y, int w, int h)
 {
-    std::vector<Rgb> block;
+    std::string block;
     for (int j = 0; j < h; ++j)
-        for (int i = 0; i < w; ++i)
-            block.push_back(shot.At(x + i, y + j));
+        for (int i = 0; i < w; ++i) {
+            const Rgb p = shot.At(x + i, y + j);
+            block += {static_cast<char>(p.r), static_cast<char>(p.g), static_cast<char>(p.b)};
+        }
     return block;
-}
-
-bool SameBlocks(const std::vector<Rgb>& a, const std::vector<Rgb>& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (a[i].r != b[i].r || a[i].g != b[i].g || a[i].b != b[i].b)
-            return false;
-    return true;
 }
 
 struct WindowInfo {
@@ -241,26 +233,13 @@ protected:
         ASSERT_EQ(run.exitCode, 0) << run.output;
     }
 
-    // A value as GetPrivateProfileStringA reads it back (UTF-8 here).
+    // A value as GetPrivateProfileStringA reads it back: its bytes in hex.
     std::string ReadSetting(const std::string& key)
     {
         const auto run = Session().Run(folder / "settings_probe.exe", {"get", key}, kEndBound);
         EXPECT_EQ(run.exitCode, 0) << run.output;
         const auto lines = Lines(run.output);
-        std::string bytes;
-        const std::string hex = lines.empty() ? "" : lines[0];
-        for (size_t i = 0; i + 1 < hex.size(); i += 2)
-            bytes += static_cast<char>(std::strtol(hex.substr(i, 2).c_str(), nullptr, 16));
-        // Back from code page 932 to UTF-8.
-        iconv_t convert = iconv_open("UTF-8", "CP932");
-        std::string out(bytes.size() * 3 + 4, '\0');
-        char* inPtr = bytes.data();
-        char* outPtr = out.data();
-        size_t inLeft = bytes.size(), outLeft = out.size();
-        iconv(convert, &inPtr, &inLeft, &outPtr, &outLeft);
-        iconv_close(convert);
-        out.resize(out.size() - outLeft);
-        return out;
+        return lines.empty() ? "" : lines[0];
     }
 
     fs::path IniFile() const { return folder / "Glowmere.ini"; }
@@ -610,8 +589,8 @@ TEST_F(SettingsDialog, SavingWritesTheKindTheTypedTrackAndTheFileThenCloses)
     EXPECT_EQ(Session().FindWindow(kTitle), 0u);
 
     // Read back as the next run reads them (Wine's writer drops the leading blank).
-    EXPECT_EQ(ReadSetting("BGM区分"), "1");
-    EXPECT_EQ(ReadSetting("BGMﾘﾋﾟｰﾄ"), "12");
+    EXPECT_EQ(ReadSetting("BGM区分"), Hex("1"));
+    EXPECT_EQ(ReadSetting("BGMﾘﾋﾟｰﾄ"), Hex("12"));
     EXPECT_EQ(ReadSetting("BGMﾌｧｲﾙ"), "");
     const std::string bytes = ReadBytes(IniFile());
     EXPECT_NE(bytes.find(Cp932("BGMﾌｧｲﾙ=")), std::string::npos) << "the file key is written, empty";
@@ -633,7 +612,7 @@ TEST_F(SettingsDialog, TheTextsHandedToTheIniWriterKeepTheirBlankAndAnUnusableTr
         PressButton(kSetButton);
         ASSERT_EQ(dialog.Wait(kEndBound), 0);
         ExpectSaved(" 1", c.written, "");
-        EXPECT_EQ(ReadSetting("BGMﾘﾋﾟｰﾄ"), std::string(c.written).substr(1));
+        EXPECT_EQ(ReadSetting("BGMﾘﾋﾟｰﾄ"), Hex(std::string(c.written).substr(1)));
     }
 }
 
@@ -679,17 +658,17 @@ TEST_F(SettingsDialog, AFileChosenInTheOpenDialogIsShownAndSaved)
     ASSERT_TRUE(Session().WaitForWindowGone(kOpenTitle, kStartBound));
     std::this_thread::sleep_for(Millis(500));
     const auto after = Block(Session().Screenshot("file-after"), label.x, label.y, label.width, label.height);
-    EXPECT_FALSE(SameBlocks(before, after)) << "the file label did not change";
+    EXPECT_NE(before, after) << "the file label did not change";
 
     PressButton(kSetButton);
     ASSERT_EQ(dialog.Wait(kEndBound), 0);
     ExpectSaved(" 2", " 0", "C:\\音楽\\song.mp3");
-    EXPECT_EQ(ReadSetting("BGMﾌｧｲﾙ"), "C:\\音楽\\song.mp3");
+    EXPECT_EQ(ReadSetting("BGMﾌｧｲﾙ"), Hex(Cp932("C:\\音楽\\song.mp3")));
 
     // A dialog opened on the saved file shows the label exactly as it was after the choice.
     Open();
     const auto reopened = Block(Session().Screenshot("file-reopened"), label.x, label.y, label.width, label.height);
-    EXPECT_TRUE(SameBlocks(after, reopened)) << "the label did not show the chosen path";
+    EXPECT_EQ(after, reopened) << "the label did not show the chosen path";
 }
 
 TEST_F(SettingsDialog, CancelAndTheCloseBoxLeaveTheFileByteForByte)
