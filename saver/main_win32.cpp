@@ -8,6 +8,7 @@
 #include "forms_win32.h"
 #include "preview_win32.h"
 #include "saver_form_win32.h"
+#include "settings_dialog_win32.h"
 #include "settings_file_win32.h"
 #include "startup.h"
 
@@ -36,10 +37,7 @@ public:
                     MB_OK);
     }
 
-    void ShowSettingsDialog() override
-    {
-        // The settings dialog is not part of the program yet: it closes at once.
-    }
+    void ShowSettingsDialog() override { glowmere::ShowSettingsDialog(glowmere::SystemSettingsPlatform()); }
 
     void HideCursor() override { ShowCursor(FALSE); }
 

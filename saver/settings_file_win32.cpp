@@ -65,6 +65,8 @@ void AnimateCaption(HWND window, bool towardsWindow)
 
 }  // namespace
 
+SettingsPlatform& SystemSettingsPlatform() { return Platform(); }
+
 std::string ProgramFolder()
 {
     std::vector<char> path(MAX_PATH);

@@ -9,6 +9,11 @@ struct HWND__;
 
 namespace glowmere {
 
+class SettingsPlatform;
+
+// The private-profile functions and the real file open, as the routines below use them.
+SettingsPlatform& SystemSettingsPlatform();
+
 // The folder of the running program, without a trailing backslash (C: for a drive root).
 std::string ProgramFolder();
 

@@ -5,6 +5,13 @@
 #include <cstdlib>
 #include <limits>
 
+#include "dialog_layout.h"
+#include "settings_values.h"
+
+#ifndef GLOWMERE_VERSION
+#error "GLOWMERE_VERSION comes from the project's version in CMakeLists.txt"
+#endif
+
 namespace glowmere {
 
 std::string FormatHashHash(int value) { return value == 0 ? std::string() : std::to_string(value); }
@@ -105,5 +112,39 @@ GradientColour GradientRow(int y, double height)
     const int v = static_cast<int>(std::lround(std::fabs(std::sin(y / f) * 220.0)));
     return {v, v, v + 30};
 }
+
+ScreenPoint DialogOrigin(int screenWidth, int screenHeight, int windowWidth, int windowHeight)
+{
+    return {(screenWidth - windowWidth) / 2, (screenHeight - windowHeight) / 3};
+}
+
+int SourceAt(int panelX, int panelY)
+{
+    for (int source = 0; source < dialog::kSourceCount; ++source)
+        if (dialog::kSourceMarks[source].Contains(panelX, panelY) ||
+            dialog::kSourceLabels[source].Contains(panelX, panelY))
+            return source;
+    return -1;
+}
+
+void SaveSettings(SettingsPlatform& platform, const std::string& settingsFile, std::string_view repeatText)
+{
+    WriteIniString(platform, kSettingsSection, kBgmKindKey, FormatSettingNumber(BgmKind), settingsFile);
+    BgmRepeat = RepeatFromText(repeatText);
+    WriteIniString(platform, kSettingsSection, kBgmRepeatKey, FormatSettingNumber(BgmRepeat), settingsFile);
+    WriteIniString(platform, kSettingsSection, kBgmFileKey, BgmFile, settingsFile);
+}
+
+void UseChosenFile(std::string_view fileBuffer, LeadByteTest isLead)
+{
+    BgmFile = std::string(fileBuffer.substr(0, fileBuffer.find('\0')));
+    BgmFolder = ParentFolder(BgmFile, isLead);
+}
+
+namespace dialog {
+
+std::string CreditText() { return std::string("Glowmere Ver ") + GLOWMERE_VERSION; }
+
+}  // namespace dialog
 
 }  // namespace glowmere

@@ -1,12 +1,16 @@
 #pragma once
 // The settings dialog's decisions and arithmetic, free of the window system: the texts of
 // the repeat box, how a typed repeat text becomes a number, which controls a music source
-// enables, where the panel texture is tiled and the colours of the background gradient.
+// enables, where the panel texture is tiled, the colours of the background gradient, where
+// the dialog is placed, which source a mouse press picks, what saving writes and what a
+// chosen file changes.
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "settings_file.h"
 
 namespace glowmere {
 
@@ -50,5 +54,27 @@ struct GradientColour {
 // The colour of row y of the background for a client height of `height` pixels: a blue-
 // tinted black at the top and bottom and (220, 220, 250) at half height.
 GradientColour GradientRow(int y, double height);
+
+struct ScreenPoint {
+    int x, y;
+};
+
+// The dialog's top-left corner: centred across the screen, and a third of the free height
+// from the top. Each division truncates toward zero, so a window larger than the screen
+// gets a negative origin.
+ScreenPoint DialogOrigin(int screenWidth, int screenHeight, int windowWidth, int windowHeight);
+
+// The music source whose mark or label lies under a point of the group panel, or -1.
+int SourceAt(int panelX, int panelY);
+
+// Saving, in this order, each through WriteIniString into section "Section" of
+// `settingsFile`: "BGM区分" = BgmKind (" 2", "-1"); BgmRepeat := the repeat text as a
+// number (RepeatFromText); "BGMﾘﾋﾟｰﾄ" = BgmRepeat; "BGMﾌｧｲﾙ" = BgmFile unchanged.
+// `repeatText` is the repeat box's text in the ANSI code page.
+void SaveSettings(SettingsPlatform& platform, const std::string& settingsFile, std::string_view repeatText);
+
+// The open-file request came back with `fileBuffer`: BgmFile := the buffer up to its first
+// NUL, BgmFolder := its folder. BgmKind stays as it is.
+void UseChosenFile(std::string_view fileBuffer, LeadByteTest isLead);
 
 }  // namespace glowmere

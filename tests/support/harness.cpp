@@ -519,6 +519,11 @@ void WineSession::Key(const std::string& keysym)
     StartNative({"xdotool", "key", "--clearmodifiers", keysym}).Wait(Millis(10000));
 }
 
+void WineSession::Type(const std::string& text)
+{
+    StartNative({"xdotool", "type", "--clearmodifiers", "--delay", "60", text}).Wait(Millis(30000));
+}
+
 void WineSession::MoveMouse(int x, int y)
 {
     StartNative({"xdotool", "mousemove", std::to_string(x), std::to_string(y)}).Wait(Millis(10000));

@@ -151,6 +151,8 @@ public:
 
     // Real input through the X server (XTEST), as a user would give it.
     void Key(const std::string& keysym);
+    // Types ASCII text key by key into the window that has the input focus.
+    void Type(const std::string& text);
     void MoveMouse(int x, int y);
     void Click(int button);
     // Gives the X input focus to the X window whose name is `title`.

@@ -10,6 +10,13 @@
 //   text-hex <hwnd>                   GetWindowTextA, the ANSI bytes in hex
 //   class <hwnd>                      the window's class name
 //   info <hwnd>                       visible parent style left top right bottom (window rect)
+//   client <hwnd>                     the client area: left top (on the screen) width height
+//   enabled <hwnd>                    IsWindowEnabled: 1 or 0
+//   items <hwnd>                      a combo box's list: one line per item, "<index> <text>"
+//   sent-text <hwnd>                  WM_GETTEXT sent to the window, as UTF-8 (GetWindowTextA
+//                                     gives only the stored title of another process's
+//                                     window, which is empty for a combo box or an edit)
+//   icons <file>                      how many icons the program file carries
 //   children <hwnd>                   one line per child: handle class text
 //   visible-children <hwnd>           the same for the visible children only
 //   is-window <hwnd>                  1 or 0
@@ -62,6 +69,15 @@ std::string AnsiToUtf8(const std::string& text)
     const int n = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string out(n > 0 ? n : 1, '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, out.data(), n, nullptr, nullptr);
+    out.resize(std::strlen(out.c_str()));
+    return out;
+}
+
+std::string Utf8(const std::wstring& text)
+{
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? n : 1, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), n, nullptr, nullptr);
     out.resize(std::strlen(out.c_str()));
     return out;
 }
@@ -204,6 +220,34 @@ int main()
                       FromHandle(GetParent(window)), static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)),
                       rect.left, rect.top, rect.right, rect.bottom);
         Print(line);
+    } else if (command == "client") {
+        HWND window = ToHandle(arg(1));
+        RECT client = {};
+        POINT origin = {0, 0};
+        GetClientRect(window, &client);
+        ClientToScreen(window, &origin);
+        char line[128];
+        std::snprintf(line, sizeof line, "%ld %ld %ld %ld", origin.x, origin.y, client.right, client.bottom);
+        Print(line);
+    } else if (command == "enabled") {
+        Print(IsWindowEnabled(ToHandle(arg(1))) ? "1" : "0");
+    } else if (command == "items") {
+        // Asked in UTF-16: Wine cuts the ANSI answers of another process's list short.
+        HWND box = ToHandle(arg(1));
+        const LRESULT count = SendMessageW(box, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            const LRESULT length = SendMessageW(box, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+            std::wstring text(length > 0 ? static_cast<size_t>(length) + 1 : 1, L'\0');
+            SendMessageW(box, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+            text.resize(std::wcslen(text.c_str()));
+            Print(std::to_string(i) + " " + Utf8(text));
+        }
+    } else if (command == "sent-text") {
+        wchar_t text[4096] = {};
+        SendMessageW(ToHandle(arg(1)), WM_GETTEXT, sizeof text / sizeof text[0], reinterpret_cast<LPARAM>(text));
+        Print(Utf8(text));
+    } else if (command == "icons") {
+        Print(std::to_string(ExtractIconExA(arg(1).c_str(), -1, nullptr, nullptr, 0)));
     } else if (command == "children") {
         EnumChildWindows(ToHandle(arg(1)), ListChild, 0);
     } else if (command == "visible-children") {
