@@ -242,6 +242,10 @@ void SaverForm::StartRenderer()
     const bool started = CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                         nullptr, &startup, &process) != FALSE;
     if (started) {
+        // The shell's own window is never shown, so the system may not count it as the
+        // foreground program; pass that right on, so the renderer's window can take the
+        // keyboard (Escape ends the run) when it appears.
+        AllowSetForegroundWindow(process.dwProcessId);
         CloseHandle(process.hThread);
         renderer_ = process.hProcess;
     }
