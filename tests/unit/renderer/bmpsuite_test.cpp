@@ -13,12 +13,12 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "dib.h"
+#include "dib_decode.h"
 
 namespace {
 
@@ -45,25 +45,6 @@ uint32_t HeaderSizeField(const std::vector<uint8_t>& file)
 {
     const bool fileHeader = file.size() >= 2 && file[0] == 'B' && file[1] == 'M';
     return Read32(file, fileHeader ? 14 : 0);
-}
-
-struct Picture {
-    DibError error = DibError::None;
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;   // bottom row first
-};
-
-Picture Decode(const std::vector<uint8_t>& file)
-{
-    Picture p;
-    ImageRecord* image = DecodeDibImage(file.data(), file.size(), &p.error);
-    if (image) {
-        p.width = image->width;
-        p.height = image->height;
-        p.rgb.assign(image->pixels, image->pixels + size_t(image->width) * image->height * 3);
-        FreeImageRecord(image);
-    }
-    return p;
 }
 
 // ImageMagick's reading of the file, bottom row first; false when it cannot read it.
@@ -207,8 +188,7 @@ void ExpectSamePicture(const std::string& name, const Picture& ours, const Pictu
 
 TEST(Bmpsuite, GoodAndQuestionableFilesWithKnownHeadersDecodeAsAnIndependentReaderDoes)
 {
-    int compared = 0;
-    std::set<std::string> refused;
+    size_t compared = 0, refused = 0;
     for (const std::string& name : FilesIn({"g", "q"})) {
         const std::vector<uint8_t> file = ReadBytes(Suite() / name);
         const uint32_t headerSize = HeaderSizeField(file);
@@ -218,7 +198,7 @@ TEST(Bmpsuite, GoodAndQuestionableFilesWithKnownHeadersDecodeAsAnIndependentRead
         if (ours.error != DibError::None) {
             EXPECT_TRUE(Refused().count(name)) << name << " refused: " << DibErrorText(ours.error);
             EXPECT_EQ(ours.error, DibError::ConversionError) << name;
-            refused.insert(name);
+            ++refused;
             continue;
         }
         EXPECT_FALSE(Refused().count(name)) << name << " should be refused: " << Refused().at(name);
@@ -231,8 +211,8 @@ TEST(Bmpsuite, GoodAndQuestionableFilesWithKnownHeadersDecodeAsAnIndependentRead
         ExpectSamePicture(name, ours, reference, expectation.compare, file);
         ++compared;
     }
-    EXPECT_EQ(refused.size(), Refused().size());
-    EXPECT_EQ(compared, 43) << "25 good and 18 questionable files: none may be skipped";
+    EXPECT_EQ(refused, Refused().size());
+    EXPECT_EQ(compared, 43u) << "25 good and 18 questionable files: none may be skipped";
 }
 
 TEST(Bmpsuite, OtherHeaderSizesAreRefusedAsUnknown)
