@@ -89,34 +89,21 @@ TEST(SettingNumber, WritersPutABlankBeforeZeroAndPositiveNumbers)
 {
     EXPECT_EQ(FormatSettingNumber(2), " 2");
     EXPECT_EQ(FormatSettingNumber(0), " 0");
-    EXPECT_EQ(FormatSettingNumber(30), " 30");
     EXPECT_EQ(FormatSettingNumber(-1), "-1");
     EXPECT_EQ(FormatSettingNumber(32767), " 32767");
     EXPECT_EQ(FormatSettingNumber(-32768), "-32768");
 }
 
-TEST(SettingNumber, ReadsPlainDecimalsRoundedDownWithOrWithoutTheBlank)
+TEST(SettingNumber, ReadsPlainDecimalsRoundedDownWithOrWithoutTheBlankAndAnythingElseAsZero)
 {
-    EXPECT_EQ(ParseSettingNumber(" 2"), 2);
-    EXPECT_EQ(ParseSettingNumber("2"), 2);
-    EXPECT_EQ(ParseSettingNumber("-1"), -1);
-    EXPECT_EQ(ParseSettingNumber(" -1"), -1);
-    EXPECT_EQ(ParseSettingNumber("+3"), 3);
-    EXPECT_EQ(ParseSettingNumber("2.9"), 2);
-    EXPECT_EQ(ParseSettingNumber("-0.5"), -1);
-    EXPECT_EQ(ParseSettingNumber("-2.0"), -2);
-    EXPECT_EQ(ParseSettingNumber("-0"), 0);
-    EXPECT_EQ(ParseSettingNumber(".5"), 0);
-    EXPECT_EQ(ParseSettingNumber("7."), 7);
-    EXPECT_EQ(ParseSettingNumber("\t12\t "), 12);
-    EXPECT_EQ(ParseSettingNumber("007"), 7);
-    // Reading floors before the range check: -32768.5 would be -32769.
-    EXPECT_EQ(ParseSettingNumber("32767.9"), 32767);
-    EXPECT_EQ(ParseSettingNumber("-32768"), -32768);
-}
-
-TEST(SettingNumber, AnythingElseReadsAsZero)
-{
+    const std::pair<const char*, int16_t> numbers[] = {
+        {" 2", 2}, {"2", 2}, {"-1", -1}, {" -1", -1}, {"+3", 3}, {"2.9", 2}, {"-0.5", -1}, {"-2.0", -2},
+        {"-0", 0}, {".5", 0}, {"7.", 7}, {"\t12\t ", 12}, {"007", 7},
+        // Reading floors before the range check: -32768.5 would be -32769.
+        {"32767.9", 32767}, {"-32768", -32768},
+    };
+    for (const auto& [text, value] : numbers)
+        EXPECT_EQ(ParseSettingNumber(text), value) << '"' << text << '"';
     for (const char* text : {"", " ", "abc", "2abc", "2 3", "-", ".", "1e3", "1,000", "&H10", "0x10", "２",
                              "40000", "32768", "-32769", "-32768.5", "99999999999999999999999"})
         EXPECT_EQ(ParseSettingNumber(text), 0) << '"' << text << '"';
@@ -148,21 +135,9 @@ TEST(TrailingBackslash, OnlyARealBackslashCharacterIsDropped)
 {
     EXPECT_EQ(WithoutTrailingBackslash("C:\\Music\\song.mp3\\", NoLeadBytes), "C:\\Music\\song.mp3");
     EXPECT_EQ(WithoutTrailingBackslash("C:\\Music\\\\", NoLeadBytes), "C:\\Music\\");   // only one
-    EXPECT_EQ(WithoutTrailingBackslash("C:\\song.mp3", NoLeadBytes), "C:\\song.mp3");
     EXPECT_EQ(WithoutTrailingBackslash("", NoLeadBytes), "");
     EXPECT_EQ(WithoutTrailingBackslash("C:\\" + kSo, ShiftJisLeadByte), "C:\\" + kSo);
     EXPECT_EQ(WithoutTrailingBackslash("C:\\" + kSo + "\\", ShiftJisLeadByte), "C:\\" + kSo);
-}
-
-TEST_F(SettingsFile, FileExistsOpensThePathWithoutItsTrailingBackslash)
-{
-    platform.files = {"C:\\Music\\song.mp3"};
-    EXPECT_TRUE(FileExists(platform, "C:\\Music\\song.mp3"));
-    EXPECT_TRUE(FileExists(platform, "C:\\Music\\song.mp3\\"));
-    EXPECT_FALSE(FileExists(platform, "C:\\Music\\other.mp3"));
-    EXPECT_FALSE(FileExists(platform, ""));
-    EXPECT_EQ(platform.opened, (std::vector<std::string>{"C:\\Music\\song.mp3", "C:\\Music\\song.mp3",
-                                                         "C:\\Music\\other.mp3", ""}));
 }
 
 TEST_F(SettingsFile, GetIniStringHandsA256ByteZeroedBufferAndReadsUpToTheFirstNul)
@@ -222,58 +197,34 @@ TEST_F(SettingsFile, NoFileReadsAsNothingAndTheProgramFolder)
     EXPECT_TRUE(platform.writes.empty());
 }
 
-TEST_F(SettingsFile, AnExistingMusicFileKeepsEverythingAndGivesItsFolder)
+TEST_F(SettingsFile, AMusicFileThatCannotBeOpenedIsClearedAndTurnsOffOnlyTheFileSource)
 {
-    Store("BGM区分", " 2");
+    const std::string song = "C:\\Music\\song.mp3", gone = "C:\\gone.mp3";
+    const struct {
+        const char* kind;
+        std::string file;
+        int16_t expectedKind;
+        std::string expectedFile, expectedFolder;
+    } cases[] = {
+        {" 2", song, 2, song, "C:\\Music"},
+        // Opened without its trailing backslash, kept as written.
+        {" 2", song + "\\", 2, song + "\\", song},
+        {"2", "C:\\Music", 0, "", folder},   // a folder: the open fails
+        {"2", "", 0, "", folder},
+        {"1", gone, 1, "", folder},
+        {"-1", gone, -1, "", folder},
+    };
+    platform.files = {song};
     Store("BGMﾘﾋﾟｰﾄ", " 5");
-    Store("BGMﾌｧｲﾙ", "C:\\Music\\song.mp3");
-    platform.files = {"C:\\Music\\song.mp3"};
-    Read();
-    EXPECT_EQ(BgmKind, 2);
-    EXPECT_EQ(BgmRepeat, 5);
-    EXPECT_EQ(BgmFile, "C:\\Music\\song.mp3");
-    EXPECT_EQ(BgmFolder, "C:\\Music");
-
-    Store("BGMﾌｧｲﾙ", "C:\\song.wav");
-    platform.files = {"C:\\song.wav"};
-    Read();
-    EXPECT_EQ(BgmFolder, "C:");
-}
-
-TEST_F(SettingsFile, AMissingFileOrAFolderTurnsTheFileSourceOff)
-{
-    Store("BGM区分", "2");
-    Store("BGMﾌｧｲﾙ", "C:\\Music");   // a folder: the open fails
-    Read();
-    EXPECT_EQ(BgmKind, 0);
-    EXPECT_EQ(BgmFile, "");
-    EXPECT_EQ(BgmFolder, folder);
-
-    Store("BGMﾌｧｲﾙ", "");
-    Read();
-    EXPECT_EQ(BgmKind, 0);
-}
-
-TEST_F(SettingsFile, OnlyTheFileSourceIsTurnedOffByAMissingFile)
-{
-    Store("BGMﾌｧｲﾙ", "C:\\gone.mp3");
-    for (const char* kind : {"1", "7", "-1", "0"}) {
-        Store("BGM区分", kind);
+    for (const auto& c : cases) {
+        Store("BGM区分", c.kind);
+        Store("BGMﾌｧｲﾙ", c.file);
         Read();
-        EXPECT_EQ(BgmKind, ParseSettingNumber(kind)) << kind;
-        EXPECT_EQ(BgmFile, "") << kind;
+        EXPECT_EQ(BgmKind, c.expectedKind) << c.file;
+        EXPECT_EQ(BgmRepeat, 5) << c.file;
+        EXPECT_EQ(BgmFile, c.expectedFile) << c.file;
+        EXPECT_EQ(BgmFolder, c.expectedFolder) << c.file;
     }
-}
-
-TEST_F(SettingsFile, AFilePathWithATrailingBackslashPassesAndIsKeptAsWritten)
-{
-    Store("BGM区分", " 2");
-    Store("BGMﾌｧｲﾙ", "C:\\Music\\song.mp3\\");
-    platform.files = {"C:\\Music\\song.mp3"};
-    Read();
-    EXPECT_EQ(BgmKind, 2);
-    EXPECT_EQ(BgmFile, "C:\\Music\\song.mp3\\");
-    EXPECT_EQ(BgmFolder, "C:\\Music\\song.mp3");
 }
 
 TEST_F(SettingsFile, APathBeyond255BytesIsCutAndThenFailsTheTest)
