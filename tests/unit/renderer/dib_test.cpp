@@ -73,27 +73,18 @@ TEST(DibReader, TheMessagesAreTheReadersOwn)
 
 TEST(DibReader, OnlyTwelveAndFortyByteHeadersAreKnown)
 {
-    for (uint32_t size : {0u, 16u, 52u, 56u, 64u, 108u, 124u, 41u, 0xFFFFFFFFu}) {
+    // The suite's files bring the other real header sizes, and their prefixes the headers
+    // cut short; here sizes no header has, in files and in packed DIBs.
+    for (uint32_t size : {0u, 41u, 0xFFFFFFFFu}) {
         for (bool fileHeader : {true, false}) {
             bmp::Fields s = Make(1, 1, 24, bmp::Rows24({{kRed}}));
-            s.headerSize = size > 200 ? 40 : size;   // the huge one is patched in below
             s.fileHeader = fileHeader;
             std::vector<uint8_t> file = bmp::Build(s);
-            if (size > 200)
-                std::memcpy(file.data() + (fileHeader ? 14 : 0), &size, 4);
+            std::memcpy(file.data() + (fileHeader ? 14 : 0), &size, 4);
             EXPECT_EQ(Decode(file).error, DibError::UnknownFormat) << size << " " << fileHeader;
         }
     }
-
-    // A header that claims 40 bytes but is cut short, and files too short for any header.
-    std::vector<uint8_t> file = bmp::Build(Make(1, 1, 24, bmp::Rows24({{kRed}})));
-    file.resize(14 + 39);
-    EXPECT_EQ(Decode(file).error, DibError::UnknownFormat);
-    for (std::vector<uint8_t> tiny : {std::vector<uint8_t>{}, std::vector<uint8_t>{'B', 'M'},
-                                      std::vector<uint8_t>{'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 40},
-                                      std::vector<uint8_t>{40, 0, 0}}) {
-        EXPECT_EQ(Decode(tiny).error, DibError::UnknownFormat) << tiny.size();
-    }
+    EXPECT_EQ(Decode({40, 0, 0}).error, DibError::UnknownFormat) << "a packed DIB without a whole size field";
 }
 
 TEST(DibReader, ColourCountComesFromColoursUsedOrTheBitDepth)

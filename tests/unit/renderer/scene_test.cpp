@@ -32,18 +32,13 @@ std::vector<LightSpirit*> ChainOf(const SpiritPool& pool)
     return spirits;
 }
 
-// The chain's invariant: the tail is the last spirit reachable from the head, the count
-// matches, and head and tail are both null or both set.
+// The chain's invariant: the tail is the last spirit reachable from the head (both null
+// when empty), and the count matches.
 void ExpectConsistent(const SpiritPool& pool)
 {
     const auto spirits = ChainOf(pool);
     EXPECT_EQ(static_cast<int>(spirits.size()), pool.Count());
-    if (spirits.empty()) {
-        EXPECT_EQ(pool.Chain().Front(), nullptr);
-        EXPECT_EQ(pool.Chain().Back(), nullptr);
-    } else {
-        EXPECT_EQ(pool.Chain().Back(), spirits.back());
-    }
+    EXPECT_EQ(pool.Chain().Back(), spirits.empty() ? nullptr : spirits.back());
 }
 
 // A spirit with a recognisable red that stays put at full alpha.
@@ -83,21 +78,19 @@ std::vector<float> RedsDrawn(const RecordingTarget& target)
 
 TEST(SpawnBurst, DrawsAFreshBoundBeforeEverySpirit)
 {
-    struct Case {
+    const struct {
         const char* name;
         std::vector<int> bounds;   // the raw values drawn as bounds
         int expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"every remainder 9 gives 19", std::vector<int>(20, 9), 19},
         {"every remainder 0 gives 10", std::vector<int>(11, 0), 10},
         {"values past 10 count by their remainder", std::vector<int>(20, 32769), 19},
-        // After eleven spirits the draws allow a twelfth (bound 12) but then give 12 again:
-        // count 12 is not below 12, so the burst stops there.
+        // After eleven spirits a bound of 12 allows a twelfth; the next 12 ends it.
         {"a later bound at the count stops it", {9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 2, 2}, 12},
         {"a low bound after the tenth stops it at once", {9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 0}, 10},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SpiritPool pool(500);
         ScriptedRandom random;
         random.values = BurstScript(c.bounds, kPlainDraws);
@@ -112,20 +105,12 @@ TEST(SpawnBurst, TheFourteenDrawsLandInTheirFields)
 {
     // Each raw value is above its modulus, so a swapped or missing modulo shows too.
     const SpiritDraws draws = {
-        87,    // x: 87 % 80 - 50 = -43
-        159,   // y: 79 - 50 = 29
-        43,    // z: 3 - 160 = -157
-        29,    // velocity x: 9 - 0.005
-        40,    // velocity y: 0 - 0.005
-        39,    // velocity z: 19 - 0.001
-        199,   // red: (99 + 1) * 0.02 = 2.0
-        300,   // green: (0 + 1) * 0.02 = 0.02
-        31,    // red rate: (15 - 8) * 0.1 = 0.7
-        24,    // green rate: (0 - 5) * 0.1 = -0.5
-        9,     // fade-out rate: 4 * 0.1 + 0.5 = 0.9
-        29,    // life: 14 * 0.1 + 4.5 = 5.9
-        10,    // size: (0 - 5) * 0.1 + 0.1f = -0.4
-        11,    // growth: (5 - 3) * 0.1 = 0.2
+        87, 159, 43,   // position: 7 - 50, 79 - 50, 3 - 160
+        29, 40, 39,    // velocity: 9 - 0.005, 0 - 0.005, 19 - 0.001
+        199, 300,      // red and green: (99 + 1) * 0.02, (0 + 1) * 0.02
+        31, 24,        // their rates: (15 - 8) * 0.1, (0 - 5) * 0.1
+        9, 29,         // fade-out rate 4 * 0.1 + 0.5, life 14 * 0.1 + 4.5
+        10, 11,        // size (0 - 5) * 0.1 + 0.1f, growth (5 - 3) * 0.1
     };
     SpiritPool pool(500);
     ScriptedRandom random;
@@ -204,30 +189,33 @@ TEST(LightSpirit, AlphaFadesInThenHoldsThenFadesOutAndTheSpiritDies)
     ASSERT_EQ(pool.Count(), 10);
     LightSpirit* first = pool.Chain().Front();
 
-    auto frame = [&](float now) {
-        clock.frameDelta = now - clock.elapsedTime;
-        clock.elapsedTime = now;
+    // Frames at the given times: how many spirits each drew, and the first one's alpha.
+    const struct {
+        float now, alpha, tolerance;
+        bool fadingOut;
+    } frames[] = {
+        {0.01f, 1.0f, 0, false},
+        {4.5f, 1.0f, 0, false},   // exactly its life: still full
+        {4.6f, 1.0f, 0, true},    // past its life: fading out begins, alpha falls next frame
+        {5.6f, 0.5f, 1e-5f, true},
+        {6.6f, 0.0f, 1e-5f, true},   // 0 within rounding: not yet below zero
+    };
+    for (const auto& f : frames) {
+        clock.frameDelta = f.now - clock.elapsedTime;
+        clock.elapsedTime = f.now;
         RecordingTarget target;
         pool.UpdateAndDraw(clock, target);
-        return target.Only(DrawCall::Begin).size();
-    };
-
-    EXPECT_EQ(frame(0.01f), 10u);
-    EXPECT_EQ(first->colour[3], 1.0f);
-    EXPECT_FALSE(first->fadingIn);
-    EXPECT_EQ(frame(4.5f), 10u);   // exactly its life: still full
-    EXPECT_EQ(first->colour[3], 1.0f);
-    EXPECT_FALSE(first->fadingOut);
-    EXPECT_EQ(frame(4.6f), 10u);   // past its life: fading out begins, alpha falls next frame
-    EXPECT_TRUE(first->fadingOut);
-    EXPECT_EQ(first->colour[3], 1.0f);
-    EXPECT_EQ(frame(5.6f), 10u);
-    EXPECT_NEAR(first->colour[3], 0.5f, 1e-5);
-    EXPECT_EQ(frame(6.6f), 10u);   // exactly 0: not yet below zero
-    EXPECT_NEAR(first->colour[3], 0.0f, 1e-5);
+        EXPECT_EQ(target.Only(DrawCall::Begin).size(), 10u) << f.now;
+        EXPECT_NEAR(first->colour[3], f.alpha, f.tolerance) << f.now;
+        EXPECT_FALSE(first->fadingIn) << f.now;
+        EXPECT_EQ(first->fadingOut, f.fadingOut) << f.now;
+    }
 
     // The frame in which alpha falls below zero: nothing is drawn and all are gone.
-    EXPECT_EQ(frame(6.7f), 0u);
+    clock = {6.7f, 0.1f};
+    RecordingTarget last;
+    pool.UpdateAndDraw(clock, last);
+    EXPECT_TRUE(last.calls.empty());
     EXPECT_EQ(pool.Count(), 0);
     ExpectConsistent(pool);
 }
