@@ -206,48 +206,44 @@ TEST(DibReader, TheConversionHeaderNamesOnlyWhatWasChecked)
 
 TEST(DibReader, RefusesFilesWhoseFieldsDoNotFitTheBytesPresent)
 {
-    using Edit = void (*)(bmp::Fields&);
     const DibError conversion = DibError::ConversionError, tooLarge = DibError::OutOfMemory;
     const struct {
         const char* name;
-        Edit edit;   // applied to a 3 × 2 24-bit picture
         DibError expected;
-        size_t cut = 0;   // bytes cut off the end of the file
+        void (*edit)(bmp::Fields&);   // applied to a 3 × 2 24-bit picture
+        size_t cut = 0;               // bytes cut off the end of the file
     } cases[] = {
-        {"one pixel byte missing", [](bmp::Fields&) {}, conversion, 1},
-        {"the last row's padding missing", [](bmp::Fields&) {}, conversion, 3},   // GDI reads whole rows
-        {"pixel offset past the end", [](bmp::Fields& s) { s.pixelOffset = 1000; }, conversion},
-        {"pixel offset inside the header", [](bmp::Fields& s) { s.pixelOffset = 20; }, conversion},
-        {"width 0", [](bmp::Fields& s) { s.width = 0; }, conversion},
-        {"negative width", [](bmp::Fields& s) { s.width = -3; }, conversion},
-        {"height 0", [](bmp::Fields& s) { s.height = 0; }, conversion},
-        {"the most negative height", [](bmp::Fields& s) { s.height = INT32_MIN; }, tooLarge},
-        {"no planes", [](bmp::Fields& s) { s.planes = 0; }, conversion},
-        {"two planes", [](bmp::Fields& s) { s.planes = 2; }, conversion},
-        {"0 bits", [](bmp::Fields& s) { s.bitCount = 0; }, conversion},
-        {"2 bits", [](bmp::Fields& s) { s.bitCount = 2; }, conversion},
-        {"3 bits", [](bmp::Fields& s) { s.bitCount = 3; }, conversion},
-        {"48 bits", [](bmp::Fields& s) { s.bitCount = 48; }, conversion},
-        {"64 bits", [](bmp::Fields& s) { s.bitCount = 64; }, conversion},
-        {"JPEG", [](bmp::Fields& s) { s.compression = 4; }, conversion},
-        {"alpha bit-fields", [](bmp::Fields& s) { s.compression = 6; }, conversion},
-        {"RLE8 over 24 bits", [](bmp::Fields& s) { s.compression = kBiRle8; }, conversion},
-        {"bit-fields over 24 bits",
-         [](bmp::Fields& s) { s.compression = kBiBitfields; s.masks = {0xFF0000, 0xFF00, 0xFF}; }, conversion},
-        {"masks cut short",
-         [](bmp::Fields& s) { s.bitCount = 32; s.compression = kBiBitfields; s.masks = {0xFF0000, 0xFF00}; s.pixels = {}; },
-         conversion},
-        {"a mask without bits",
-         [](bmp::Fields& s) { s.bitCount = 32; s.compression = kBiBitfields; s.masks = {0xFF0000, 0, 0xFF}; },
-         conversion},
-        {"colour table past the end",
-         [](bmp::Fields& s) { s.bitCount = 8; s.clrUsed = 200; s.palette.assign(10, kRed); s.pixels = {}; }, conversion},
-        {"palettised without colours",   // 16 low bits of 0: an 8-bit picture without colours
-         [](bmp::Fields& s) { s.bitCount = 8; s.clrUsed = 0x10000; s.pixels = bmp::PaddedRows({{0, 0, 0}, {0, 0, 0}}); },
-         conversion},
-        {"wider than the cap", [](bmp::Fields& s) { s.width = 65536; s.height = 1; }, tooLarge},
-        {"more pixels than the cap", [](bmp::Fields& s) { s.width = 8193; s.height = 8192; }, tooLarge},
-        {"a size that overflows 64 bits of bytes", [](bmp::Fields& s) { s.width = s.height = 0x7FFFFFFF; }, tooLarge},
+        {"one pixel byte missing", conversion, [](auto&) {}, 1},
+        {"the last row's padding missing", conversion, [](auto&) {}, 3},   // GDI reads whole rows
+        {"pixel offset past the end", conversion, [](auto& s) { s.pixelOffset = 1000; }},
+        {"pixel offset inside the header", conversion, [](auto& s) { s.pixelOffset = 20; }},
+        {"width 0", conversion, [](auto& s) { s.width = 0; }},
+        {"negative width", conversion, [](auto& s) { s.width = -3; }},
+        {"height 0", conversion, [](auto& s) { s.height = 0; }},
+        {"the most negative height", tooLarge, [](auto& s) { s.height = INT32_MIN; }},
+        {"no planes", conversion, [](auto& s) { s.planes = 0; }},
+        {"two planes", conversion, [](auto& s) { s.planes = 2; }},
+        {"0 bits", conversion, [](auto& s) { s.bitCount = 0; }},
+        {"2 bits", conversion, [](auto& s) { s.bitCount = 2; }},
+        {"3 bits", conversion, [](auto& s) { s.bitCount = 3; }},
+        {"48 bits", conversion, [](auto& s) { s.bitCount = 48; }},
+        {"64 bits", conversion, [](auto& s) { s.bitCount = 64; }},
+        {"JPEG", conversion, [](auto& s) { s.compression = 4; }},
+        {"alpha bit-fields", conversion, [](auto& s) { s.compression = 6; }},
+        {"RLE8 over 24 bits", conversion, [](auto& s) { s.compression = kBiRle8; }},
+        {"bit-fields over 24 bits", conversion,
+         [](auto& s) { s.compression = kBiBitfields; s.masks = {0xFF0000, 0xFF00, 0xFF}; }},
+        {"masks cut short", conversion,
+         [](auto& s) { s.bitCount = 32; s.compression = kBiBitfields; s.masks = {0xFF0000, 0xFF00}; s.pixels = {}; }},
+        {"a mask without bits", conversion,
+         [](auto& s) { s.bitCount = 32; s.compression = kBiBitfields; s.masks = {0xFF0000, 0, 0xFF}; }},
+        {"colour table past the end", conversion,
+         [](auto& s) { s.bitCount = 8; s.clrUsed = 200; s.palette.assign(10, kRed); s.pixels = {}; }},
+        {"palettised without colours", conversion,   // 16 low bits of 0: an 8-bit picture without colours
+         [](auto& s) { s.bitCount = 8; s.clrUsed = 0x10000; s.pixels = bmp::PaddedRows({{0, 0, 0}, {0, 0, 0}}); }},
+        {"wider than the cap", tooLarge, [](auto& s) { s.width = 65536; s.height = 1; }},
+        {"more pixels than the cap", tooLarge, [](auto& s) { s.width = 8193; s.height = 8192; }},
+        {"a size that overflows 64 bits of bytes", tooLarge, [](auto& s) { s.width = s.height = 0x7FFFFFFF; }},
     };
     for (const auto& c : cases) {
         bmp::Fields s = Make(3, 2, 24, bmp::Rows24({{kRed, kRed, kRed}, {kBlue, kBlue, kBlue}}));

@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <map>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "fake_settings_platform.h"
 #include "settings_file.h"
 #include "settings_values.h"
 
@@ -14,60 +12,12 @@ namespace {
 
 using namespace glowmere;
 
-// Code page 932: a lead byte opens a two-byte character, whose second byte may be '\'.
-bool ShiftJisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 const std::string kHyou = "\x95\x5C";   // 表
 const std::string kSo = "\x83\x5C";     // ソ
 
-// Stands in for the private-profile functions and the file system, as the platform
-// behaves: a value longer than the buffer is cut to size - 1 bytes and NUL-terminated.
-class FakePlatform final : public SettingsPlatform {
-public:
-    std::map<std::pair<std::string, std::string>, std::string> ini;   // (section, key) → value
-    std::string iniFile;
-    std::set<std::string> files;
-
-    struct Call {
-        std::string section, key, value, file;
-        uint32_t size = 0;
-        bool bufferWasZeroed = false;
-    };
-    std::vector<Call> reads, writes;
-    std::vector<std::string> opened;
-
-    void GetProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
-                          uint32_t size, const char* file) override
-    {
-        Call call{section, key, defaultValue, file, size, true};
-        for (uint32_t i = 0; i < size; ++i)
-            call.bufferWasZeroed = call.bufferWasZeroed && buffer[i] == '\0';
-        reads.push_back(call);
-        std::string value = defaultValue;
-        const auto found = ini.find({section, key});
-        if (file == iniFile && found != ini.end())
-            value = found->second;
-        const size_t n = std::min<size_t>(value.size(), size - 1);
-        std::memcpy(buffer, value.data(), n);
-        buffer[n] = '\0';
-    }
-
-    void WriteProfileString(const char* section, const char* key, const char* value, const char* file) override
-    {
-        writes.push_back({section, key, value, file, 0, false});
-    }
-
-    bool OpenForReading(const std::string& path) override
-    {
-        opened.push_back(path);
-        return files.count(path) != 0;
-    }
-
-    LeadByteTest LeadBytes() const override { return NoLeadBytes; }
-};
-
 class SettingsFile : public ::testing::Test {
 protected:
-    FakePlatform platform;
+    FakeSettingsPlatform platform;
     const std::string folder = "C:\\Glowmere";
 
     void SetUp() override
@@ -130,43 +80,6 @@ TEST(TrailingBackslash, OnlyARealBackslashCharacterIsDropped)
     EXPECT_EQ(WithoutTrailingBackslash("C:\\" + kSo + "\\", ShiftJisLeadByte), "C:\\" + kSo);
 }
 
-TEST_F(SettingsFile, GetIniStringHandsA256ByteZeroedBufferAndReadsUpToTheFirstNul)
-{
-    Store("BGMﾌｧｲﾙ", std::string(300, 'x'));
-    EXPECT_EQ(GetIniString(platform, "Section", "BGMﾌｧｲﾙ", platform.iniFile), std::string(255, 'x'));
-    Store("BGMﾌｧｲﾙ", std::string("ab\0cd", 5));
-    EXPECT_EQ(GetIniString(platform, "Section", "BGMﾌｧｲﾙ", platform.iniFile), "ab");
-    EXPECT_EQ(GetIniString(platform, "Section", "missing", platform.iniFile), "");
-    EXPECT_EQ(GetIniString(platform, "Other", "BGMﾌｧｲﾙ", platform.iniFile), "");
-    ASSERT_EQ(platform.reads.size(), 4u);
-    for (const auto& call : platform.reads) {
-        EXPECT_EQ(call.size, 256u);
-        EXPECT_TRUE(call.bufferWasZeroed);
-        EXPECT_EQ(call.value, "");   // the default
-    }
-}
-
-TEST_F(SettingsFile, WriteIniStringPassesNamesCutTo127CharactersAndTheValueUnchanged)
-{
-    WriteIniString(platform, "Section", "BGM区分", " 2", platform.iniFile);
-    WriteIniString(platform, std::string(200, 's'), std::string(127, 'k'), "C:\\a b\\c.mp3", "C:\\x.ini");
-    // 130 characters of three bytes each: the cut falls between characters.
-    std::string longJapanese;
-    for (int i = 0; i < 130; ++i)
-        longJapanese += "区";
-    WriteIniString(platform, "Section", longJapanese, "-1", "C:\\x.ini");
-
-    ASSERT_EQ(platform.writes.size(), 3u);
-    EXPECT_EQ(platform.writes[0].section, "Section");
-    EXPECT_EQ(platform.writes[0].key, "BGM区分");
-    EXPECT_EQ(platform.writes[0].value, " 2");   // the blank reaches the platform
-    EXPECT_EQ(platform.writes[0].file, platform.iniFile);
-    EXPECT_EQ(platform.writes[1].section, std::string(127, 's'));
-    EXPECT_EQ(platform.writes[1].key, std::string(127, 'k'));
-    EXPECT_EQ(platform.writes[1].value, "C:\\a b\\c.mp3");
-    EXPECT_EQ(platform.writes[2].key, longJapanese.substr(0, 127 * 3));
-}
-
 TEST_F(SettingsFile, NoFileReadsAsNothingAndTheProgramFolder)
 {
     platform.iniFile = "C:\\elsewhere\\Glowmere.ini";
@@ -175,16 +88,38 @@ TEST_F(SettingsFile, NoFileReadsAsNothingAndTheProgramFolder)
     EXPECT_EQ(BgmRepeat, 0);
     EXPECT_EQ(BgmFile, "");
     EXPECT_EQ(BgmFolder, folder);
-    // Three keys of one section in the file beside the program, nothing written.
+    // Three keys of one section in the file beside the program, each into a zeroed
+    // 256-byte buffer with an empty default; nothing written.
+    const char* keys[] = {"BGM区分", "BGMﾘﾋﾟｰﾄ", "BGMﾌｧｲﾙ"};
     ASSERT_EQ(platform.reads.size(), 3u);
-    EXPECT_EQ(platform.reads[0].key, "BGM区分");
-    EXPECT_EQ(platform.reads[1].key, "BGMﾘﾋﾟｰﾄ");
-    EXPECT_EQ(platform.reads[2].key, "BGMﾌｧｲﾙ");
-    for (const auto& call : platform.reads) {
-        EXPECT_EQ(call.section, "Section");
-        EXPECT_EQ(call.file, "C:\\Glowmere\\Glowmere.ini");
+    for (int i = 0; i < 3; ++i) {
+        const auto& call = platform.reads[i];
+        EXPECT_EQ(call.section + " " + call.key + " " + call.file,
+                  std::string("Section ") + keys[i] + " C:\\Glowmere\\Glowmere.ini");
+        EXPECT_EQ(call.size, 256u);
+        EXPECT_TRUE(call.bufferWasZeroed);
+        EXPECT_EQ(call.value, "");
     }
     EXPECT_TRUE(platform.writes.empty());
+}
+
+TEST_F(SettingsFile, IniValuesAreReadUpToTheFirstNulOr255BytesAndNamesWrittenCutTo127Characters)
+{
+    Store("BGMﾌｧｲﾙ", std::string(300, 'x'));
+    EXPECT_EQ(GetIniString(platform, "Section", "BGMﾌｧｲﾙ", platform.iniFile), std::string(255, 'x'));
+    Store("BGMﾌｧｲﾙ", std::string("ab\0cd", 5));
+    EXPECT_EQ(GetIniString(platform, "Section", "BGMﾌｧｲﾙ", platform.iniFile), "ab");
+
+    WriteIniString(platform, std::string(200, 's'), std::string(127, 'k'), "C:\\a b\\c.mp3", "C:\\x.ini");
+    std::string longJapanese;   // 130 characters of three bytes each: cut between characters
+    for (int i = 0; i < 130; ++i)
+        longJapanese += "区";
+    WriteIniString(platform, "Section", longJapanese, "-1", "C:\\x.ini");
+    ASSERT_EQ(platform.writes.size(), 2u);
+    EXPECT_EQ(platform.writes[0].section, std::string(127, 's'));
+    EXPECT_EQ(platform.writes[0].key, std::string(127, 'k'));
+    EXPECT_EQ(platform.writes[0].value, "C:\\a b\\c.mp3");
+    EXPECT_EQ(platform.writes[1].key, longJapanese.substr(0, 127 * 3));
 }
 
 TEST_F(SettingsFile, AMusicFileThatCannotBeOpenedIsClearedAndTurnsOffOnlyTheFileSource)

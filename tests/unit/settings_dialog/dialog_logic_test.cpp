@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "../saver/fake_settings_platform.h"
 #include "dialog_layout.h"
 #include "dialog_logic.h"
 #include "settings_values.h"
@@ -12,30 +12,6 @@
 namespace {
 
 using namespace glowmere;
-
-// Code page 932: a lead byte opens a two-byte character, whose second byte may be '\'.
-bool ShiftJisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-// Records what reaches the private-profile writer.
-class RecordingPlatform final : public SettingsPlatform {
-public:
-    struct Write {
-        std::string section, key, value, file;
-    };
-    std::vector<Write> writes;
-
-    void GetProfileString(const char*, const char*, const char* defaultValue, char* buffer, uint32_t size,
-                          const char*) override
-    {
-        std::snprintf(buffer, size, "%s", defaultValue);
-    }
-    void WriteProfileString(const char* section, const char* key, const char* value, const char* file) override
-    {
-        writes.push_back({section, key, value, file});
-    }
-    bool OpenForReading(const std::string&) override { return false; }
-    LeadByteTest LeadBytes() const override { return ShiftJisLeadByte; }
-};
 
 TEST(SettingsDialogRepeatBox, OffersAnEmptyItemThenTracksOneToThirty)
 {
@@ -152,7 +128,7 @@ TEST(SettingsDialogSave, WritesKindTrackAndFileInOrderWithTheSignOrABlankBeforeE
     const std::string keys[3] = {"BGM区分", "BGMﾘﾋﾟｰﾄ", "BGMﾌｧｲﾙ"};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
-        RecordingPlatform platform;
+        FakeSettingsPlatform platform;
         BgmKind = c.kind;
         BgmRepeat = 99;   // whatever it was, the repeat box's text decides
         BgmFile = c.file;
