@@ -148,26 +148,23 @@ TEST(CommandStateTable, BeforeInitializeTheButtonIsInStateZeroAndHasNoPoll)
     EXPECT_EQ(b.surface.Take(), (Log{"draw Selected", "poll 100"}));
 }
 
-TEST(CommandRuns, AClickOnAnUnfocusedButton)
+TEST(CommandRuns, AClickOnAnUnfocusedButtonAndKeyboardFocusThenTheMouseInAndOut)
 {
-    LoadedButton b;
-    b.button.MouseMove(0, true);
-    b.button.MouseDown(kLeftButton);
-    b.button.GotFocus();   // the focus the press brings
-    b.button.MouseUp(kLeftButton, true);
-    EXPECT_EQ(b.surface.Take(),
+    LoadedButton clicked;
+    clicked.button.MouseMove(0, true);
+    clicked.button.MouseDown(kLeftButton);
+    clicked.button.GotFocus();   // the focus the press brings
+    clicked.button.MouseUp(kLeftButton, true);
+    EXPECT_EQ(clicked.surface.Take(),
               (Log{"draw HighLight", "draw Pressed", "draw Pressed", "draw HighLightSelect", "click"}));
-    EXPECT_EQ(b.button.ButtonState(), 4);
-}
+    EXPECT_EQ(clicked.button.ButtonState(), 4);
 
-TEST(CommandRuns, KeyboardFocusThenTheMouseInAndOut)
-{
-    LoadedButton b;
-    b.button.GotFocus();
-    b.button.MouseMove(0, true);
-    b.button.PollTick(CursorOver::ParentForm);
-    EXPECT_EQ(b.surface.Take(), (Log{"draw Selected", "draw HighLightSelect", "draw Selected"}));
-    EXPECT_EQ(b.button.ButtonState(), 3);
+    LoadedButton keyed;
+    keyed.button.GotFocus();
+    keyed.button.MouseMove(0, true);
+    keyed.button.PollTick(CursorOver::ParentForm);
+    EXPECT_EQ(keyed.surface.Take(), (Log{"draw Selected", "draw HighLightSelect", "draw Selected"}));
+    EXPECT_EQ(keyed.button.ButtonState(), 3);
 }
 
 TEST(CommandRuns, ADragOutAndBackWhileHeldRaisesNoClick)
