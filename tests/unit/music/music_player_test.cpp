@@ -24,10 +24,7 @@ protected:
     ScriptedMusicPlatform platform;
     glowmere::Lumadrift_BGM bgm{platform};
 
-    void SetUp() override { ResetSettings(); }
-    void TearDown() override { ResetSettings(); }
-
-    static void ResetSettings()
+    void SetUp() override
     {
         glowmere::BgmKind = 0;
         glowmere::BgmRepeat = 0;
@@ -138,19 +135,16 @@ TEST_F(CdMusic, WithoutARepeatTrackAStoppedDiscIsPlayedOnAsTheModeBufferReads)
 TEST_F(CdMusic, ARepeatTrackIsPlayedFromItsPositionAndRestartedWhenTheNextTrackBegins)
 {
     glowmere::BgmRepeat = 3;
+    // Track 1 of a 10-track disc, track 3 playing, track 4 begun, track 3 but stopped.
     Disc({Reply("1"), Reply("3"), Reply("4"), Reply("3")},
          {Reply("playing"), Reply("playing"), Reply("playing"), Reply("stopped")});
     platform.Script("status cdaudio position track 3", {Reply("03:00:00:00")});
-    const Calls restart = {Mci("status cdaudio position track 3", 512), Mci("play cdaudio from 03:00:00:00", 512)};
-
-    bgm.CDCheck();   // track 1 of a 10-track disc
-    EXPECT_EQ(platform.TakeCalls(), With(Queries(), restart));
-    bgm.CDCheck();   // track 3 playing
-    EXPECT_EQ(platform.TakeCalls(), Queries());
-    bgm.CDCheck();   // track 4 began
-    EXPECT_EQ(platform.TakeCalls(), With(Queries(), restart));
-    bgm.CDCheck();   // on track 3 but stopped
-    EXPECT_EQ(platform.TakeCalls(), With(Queries(), restart));
+    const Calls restart =
+        With(Queries(), {Mci("status cdaudio position track 3", 512), Mci("play cdaudio from 03:00:00:00", 512)});
+    for (const Calls& expected : {restart, Queries(), restart, restart}) {
+        bgm.CDCheck();
+        EXPECT_EQ(platform.TakeCalls(), expected);
+    }
     EXPECT_TRUE(bgm.CdMonitorOn());
 }
 
@@ -204,10 +198,8 @@ TEST_F(CdMusic, AMissingRepeatTrackSendsTheFailingPositionTextAndTheCheckGoesOn)
     platform.Script("status cdaudio position track -1", {Failure(282)});
     bgm.CDCheck();
     EXPECT_TRUE(bgm.CdMonitorOn());
-    const Calls calls = platform.TakeCalls();
-    ASSERT_EQ(calls.size(), 7u);
-    EXPECT_EQ(calls[3], Mci("status cdaudio position track -1", 512));
-    EXPECT_EQ(calls[5], Mci("play cdaudio from Error:282", 512));
+    EXPECT_EQ(platform.TakeCalls(), With(Queries(), {Mci("status cdaudio position track -1", 512), ErrorText(282, 256),
+                                                     Mci("play cdaudio from Error:282", 512), ErrorText(274, 256)}));
 }
 
 // ---------------------------------------------------------------------------------------

@@ -9,7 +9,6 @@ namespace {
 
 using glowmere::ArgumentString;
 using glowmere::HostHandle;
-using glowmere::ModeLetter;
 
 TEST(CommandLine, TheArgumentsFollowTheProgramPathAndOneBlank)
 {
@@ -23,18 +22,6 @@ TEST(CommandLine, TheArgumentsFollowTheProgramPathAndOneBlank)
     // An unclosed quote leaves no arguments rather than a piece of the path.
     EXPECT_EQ(ArgumentString(R"("C:\Glowmere\Glowmere.scr /s)"), "");
     EXPECT_EQ(ArgumentString(""), "");
-}
-
-TEST(CommandLine, TheModeLetterIsTheSecondCharacterUpperCased)
-{
-    const std::pair<const char*, char> cases[] = {
-        {"", '\0'}, {"s", '\0'}, {"/s", 'S'}, {"/S", 'S'}, {"-s", 'S'}, {"/C:1234", 'C'},
-        {"xs", 'S'},                  // the first character is never examined
-        {" /s", '/'},                 // a leading blank shifts the letter away
-        {"/\xE3\x81\x82", '\xE3'},    // non-ASCII passes through unchanged
-    };
-    for (const auto& [arguments, letter] : cases)
-        EXPECT_EQ(ModeLetter(arguments), letter) << '"' << arguments << '"';
 }
 
 TEST(CommandLine, TheHostHandleIsTheNumberFromTheFourthCharacterOnRoundedOrZero)

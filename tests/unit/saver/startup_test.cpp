@@ -68,16 +68,18 @@ Log After(const Log& head, const Log& tail)
     return all;
 }
 
-TEST(StartupOutcome, TheArgumentStringSelectsTheOutcome)
+TEST(StartupOutcome, TheSecondCharacterOfTheArgumentStringUpperCasedSelectsTheOutcome)
 {
     EXPECT_EQ(OutcomeFor(""), Outcome::SaverRun);
-    for (const char* run : {"/s", "/S", "-s", "-S", "/S 1234"})
+    // The first character is never examined: "xs" runs too.
+    for (const char* run : {"/s", "/S", "-s", "-S", "/S 1234", "xs"})
         EXPECT_EQ(OutcomeFor(run), Outcome::SaverRunHideCursor) << run;
     for (const char* dialog : {"/c", "/C:1234", "-c", "/c 99"})
         EXPECT_EQ(OutcomeFor(dialog), Outcome::SettingsDialog) << dialog;
     for (const char* preview : {"/p 1234", "/P:1234", "-p 1234", "/p"})
         EXPECT_EQ(OutcomeFor(preview), Outcome::Preview) << preview;
-    for (const char* other : {"/a 1234", "s", " /s", "/x", "/", "//"})
+    // A lone letter has no second character, and a leading blank shifts the letter away.
+    for (const char* other : {"/a 1234", "s", " /s", "/x", "/", "//", "/\xE3\x81\x82"})
         EXPECT_EQ(OutcomeFor(other), Outcome::End) << other;
 }
 
