@@ -13,48 +13,27 @@ namespace {
 using namespace glowmere::button;
 using Log = std::vector<std::string>;
 
-enum class Action {
-    MoveOver,
-    MoveOffCaptured,
-    LeftPress,
-    RightPress,
-    MiddlePress,
-    LeftRelease,
-    RightRelease,
-    MiddleRelease,
-    LeftReleaseOff,
-    RightReleaseOff,
-    FocusGained,
-    FocusLost,
-    PollOverParent,
-    PollElsewhere,
-    PollOverButton,
-    Resize,
-    WriteEnabled,
-};
-
-void Apply(Command& button, Action action)
-{
-    switch (action) {
-    case Action::MoveOver: button.MouseMove(0, true); break;
-    case Action::MoveOffCaptured: button.MouseMove(kLeftButton, false); break;
-    case Action::LeftPress: button.MouseDown(kLeftButton); break;
-    case Action::RightPress: button.MouseDown(kRightButton); break;
-    case Action::MiddlePress: button.MouseDown(kMiddleButton); break;
-    case Action::LeftRelease: button.MouseUp(kLeftButton, true); break;
-    case Action::RightRelease: button.MouseUp(kRightButton, true); break;
-    case Action::MiddleRelease: button.MouseUp(kMiddleButton, true); break;
-    case Action::LeftReleaseOff: button.MouseUp(kLeftButton, false); break;
-    case Action::RightReleaseOff: button.MouseUp(kRightButton, false); break;
-    case Action::FocusGained: button.GotFocus(); break;
-    case Action::FocusLost: button.LostFocus(); break;
-    case Action::PollOverParent: button.PollTick(CursorOver::ParentForm); break;
-    case Action::PollElsewhere: button.PollTick(CursorOver::Elsewhere); break;
-    case Action::PollOverButton: button.PollTick(CursorOver::Button); break;
-    case Action::Resize: button.Resize(1215, 375); break;
-    case Action::WriteEnabled: button.SetEnabled(true); break;
-    }
-}
+// The table's events, each one call on the button.
+using Action = void (*)(Command&);
+namespace act {
+void MoveOver(Command& b) { b.MouseMove(0, true); }
+void MoveOffCaptured(Command& b) { b.MouseMove(kLeftButton, false); }
+void LeftPress(Command& b) { b.MouseDown(kLeftButton); }
+void RightPress(Command& b) { b.MouseDown(kRightButton); }
+void MiddlePress(Command& b) { b.MouseDown(kMiddleButton); }
+void LeftRelease(Command& b) { b.MouseUp(kLeftButton, true); }
+void RightRelease(Command& b) { b.MouseUp(kRightButton, true); }
+void MiddleRelease(Command& b) { b.MouseUp(kMiddleButton, true); }
+void LeftReleaseOff(Command& b) { b.MouseUp(kLeftButton, false); }
+void RightReleaseOff(Command& b) { b.MouseUp(kRightButton, false); }
+void FocusGained(Command& b) { b.GotFocus(); }
+void FocusLost(Command& b) { b.LostFocus(); }
+void PollOverParent(Command& b) { b.PollTick(CursorOver::ParentForm); }
+void PollElsewhere(Command& b) { b.PollTick(CursorOver::Elsewhere); }
+void PollOverButton(Command& b) { b.PollTick(CursorOver::Button); }
+void Resize(Command& b) { b.Resize(1215, 375); }
+void WriteEnabled(Command& b) { b.SetEnabled(true); }
+}  // namespace act
 
 // A button as the settings dialog has it: loaded from its form data (here none stored,
 // so every load default), then initialised.
@@ -70,24 +49,13 @@ struct LoadedButton {
         surface.Take();
     }
 
-    // Drives the button into `state` by real events; state 4 by way of a click (2 -> 4)
-    // or of the keyboard (3 -> 4).
-    void Reach(int state, bool leftHeld, bool byClick = true)
+    // Drives the button into `state` by real events; state 4 by way of a hover (2 -> 4).
+    void Reach(int state, bool leftHeld)
     {
-        switch (state) {
-        case 2: button.MouseMove(0, true); break;
-        case 3: button.GotFocus(); break;
-        case 4:
-            if (byClick) {
-                button.MouseMove(0, true);
-                button.GotFocus();
-            } else {
-                button.GotFocus();
-                button.MouseMove(0, true);
-            }
-            break;
-        default: break;
-        }
+        if (state == 2 || state == 4)
+            button.MouseMove(0, true);
+        if (state == 3 || state == 4)
+            button.GotFocus();
         if (leftHeld)
             button.MouseDown(kLeftButton);
         EXPECT_EQ(button.ButtonState(), state);
@@ -110,61 +78,54 @@ TEST(CommandStateTable, EveryRowOfTheTable)
 {
     const std::vector<Row> table = {
         // mouse moves over the button
-        {"move over in 1", 1, false, Action::MoveOver, 2, false, {"draw HighLight"}},
-        {"move over in 3, not held", 3, false, Action::MoveOver, 4, false, {"draw HighLightSelect"}},
-        {"move over in 3, held", 3, true, Action::MoveOver, 3, true, {}},
-        {"move over in 2", 2, false, Action::MoveOver, 2, false, {}},
-        {"move over in 4", 4, false, Action::MoveOver, 4, false, {}},
-        {"move off while captured in 1", 1, true, Action::MoveOffCaptured, 1, true, {}},
+        {"move over in 1", 1, false, act::MoveOver, 2, false, {"draw HighLight"}},
+        {"move over in 3, not held", 3, false, act::MoveOver, 4, false, {"draw HighLightSelect"}},
+        {"move over in 3, held", 3, true, act::MoveOver, 3, true, {}},
+        {"move over in 2", 2, false, act::MoveOver, 2, false, {}},
+        {"move over in 4", 4, false, act::MoveOver, 4, false, {}},
+        {"move off while captured in 1", 1, true, act::MoveOffCaptured, 1, true, {}},
         // presses
-        {"left press in 1", 1, false, Action::LeftPress, 1, true, {"draw Pressed"}},
-        {"left press in 2", 2, false, Action::LeftPress, 2, true, {"draw Pressed"}},
-        {"left press in 3", 3, false, Action::LeftPress, 3, true, {"draw Pressed"}},
-        {"left press in 4", 4, false, Action::LeftPress, 4, true, {"draw Pressed"}},
-        {"right press in 2", 2, false, Action::RightPress, 2, false, {}},
-        {"middle press in 4", 4, false, Action::MiddlePress, 4, false, {}},
+        {"left press in 1", 1, false, act::LeftPress, 1, true, {"draw Pressed"}},
+        {"left press in 4", 4, false, act::LeftPress, 4, true, {"draw Pressed"}},
+        {"right press in 2", 2, false, act::RightPress, 2, false, {}},
+        {"middle press in 4", 4, false, act::MiddlePress, 4, false, {}},
         // left release: the look, then Click unless in state 3
-        {"left release in 1", 1, true, Action::LeftRelease, 1, false, {"click"}},
-        {"left release in 2", 2, true, Action::LeftRelease, 2, false, {"draw Normal", "click"}},
-        {"left release in 3", 3, true, Action::LeftRelease, 3, false, {}},
-        {"left release in 4", 4, true, Action::LeftRelease, 4, false, {"draw HighLightSelect", "click"}},
+        {"left release in 1", 1, true, act::LeftRelease, 1, false, {"click"}},
+        {"left release in 2", 2, true, act::LeftRelease, 2, false, {"draw Normal", "click"}},
+        {"left release in 3", 3, true, act::LeftRelease, 3, false, {}},
+        {"left release in 4", 4, true, act::LeftRelease, 4, false, {"draw HighLightSelect", "click"}},
         // right and middle releases skip the look and click unless in state 3
-        {"right release in 1", 1, false, Action::RightRelease, 1, false, {"click"}},
-        {"right release in 2", 2, false, Action::RightRelease, 2, false, {"click"}},
-        {"right release in 3", 3, false, Action::RightRelease, 3, false, {}},
-        {"right release in 4", 4, false, Action::RightRelease, 4, false, {"click"}},
-        {"middle release in 2", 2, false, Action::MiddleRelease, 2, false, {"click"}},
-        {"middle release in 3", 3, false, Action::MiddleRelease, 3, false, {}},
-        {"right release, left still held, in 4", 4, true, Action::RightRelease, 4, true, {"click"}},
+        {"right release in 1", 1, false, act::RightRelease, 1, false, {"click"}},
+        {"right release in 3", 3, false, act::RightRelease, 3, false, {}},
+        {"middle release in 2", 2, false, act::MiddleRelease, 2, false, {"click"}},
+        {"middle release in 3", 3, false, act::MiddleRelease, 3, false, {}},
+        {"right release, left still held, in 4", 4, true, act::RightRelease, 4, true, {"click"}},
         // a release off the button (the press captured the mouse) clicks nothing
-        {"left release off in 4", 4, true, Action::LeftReleaseOff, 4, false, {"draw HighLightSelect"}},
-        {"right release off in 1", 1, false, Action::RightReleaseOff, 1, false, {}},
+        {"left release off in 4", 4, true, act::LeftReleaseOff, 4, false, {"draw HighLightSelect"}},
+        {"right release off in 1", 1, false, act::RightReleaseOff, 1, false, {}},
         // focus
-        {"focus gained in 2", 2, false, Action::FocusGained, 4, false, {"draw Pressed"}},
-        {"focus gained in 1", 1, false, Action::FocusGained, 3, false, {"draw Selected"}},
-        {"focus gained in 4", 4, false, Action::FocusGained, 3, false, {"draw Selected"}},
-        {"focus lost in 2", 2, false, Action::FocusLost, 1, false, {"draw Normal"}},
-        {"focus lost in 3", 3, false, Action::FocusLost, 1, false, {"draw Normal"}},
-        {"focus lost in 4", 4, false, Action::FocusLost, 1, false, {"draw Normal"}},
-        {"focus lost in 1", 1, false, Action::FocusLost, 1, false, {}},
+        {"focus gained in 2", 2, false, act::FocusGained, 4, false, {"draw Pressed"}},
+        {"focus gained in 1", 1, false, act::FocusGained, 3, false, {"draw Selected"}},
+        {"focus gained in 4", 4, false, act::FocusGained, 3, false, {"draw Selected"}},
+        {"focus lost in 2", 2, false, act::FocusLost, 1, false, {"draw Normal"}},
+        {"focus lost in 3", 3, false, act::FocusLost, 1, false, {"draw Normal"}},
+        {"focus lost in 4", 4, false, act::FocusLost, 1, false, {"draw Normal"}},
+        {"focus lost in 1", 1, false, act::FocusLost, 1, false, {}},
         // the hover poll
-        {"poll over the form in 2", 2, false, Action::PollOverParent, 1, false, {"draw Normal"}},
-        {"poll elsewhere in 2", 2, false, Action::PollElsewhere, 1, false, {"draw Normal"}},
-        {"poll over the form in 4", 4, false, Action::PollOverParent, 3, false, {"draw Selected"}},
-        {"poll elsewhere in 4", 4, true, Action::PollElsewhere, 3, true, {"draw Selected"}},
-        {"poll elsewhere in 1", 1, false, Action::PollElsewhere, 1, false, {}},
-        {"poll elsewhere in 3", 3, false, Action::PollElsewhere, 3, false, {}},
-        {"poll over the button in 2", 2, false, Action::PollOverButton, 2, false, {}},
-        {"poll over the button in 4", 4, false, Action::PollOverButton, 4, false, {}},
+        {"poll over the form in 2", 2, false, act::PollOverParent, 1, false, {"draw Normal"}},
+        {"poll elsewhere in 4", 4, true, act::PollElsewhere, 3, true, {"draw Selected"}},
+        {"poll elsewhere in 1", 1, false, act::PollElsewhere, 1, false, {}},
+        {"poll elsewhere in 3", 3, false, act::PollElsewhere, 3, false, {}},
+        {"poll over the button in 4", 4, false, act::PollOverButton, 4, false, {}},
         // resize and Enabled written
-        {"resize in 4", 4, false, Action::Resize, 4, false, {"draw Normal"}},
-        {"Enabled written in 2", 2, false, Action::WriteEnabled, 2, false, {"change Enabled", "draw Normal"}},
+        {"resize in 4", 4, false, act::Resize, 4, false, {"draw Normal"}},
+        {"Enabled written in 2", 2, false, act::WriteEnabled, 2, false, {"change Enabled", "draw Normal"}},
     };
     for (const Row& row : table) {
         SCOPED_TRACE(row.what);
         LoadedButton b;
         b.Reach(row.from, row.leftHeld);
-        Apply(b.button, row.action);
+        row.action(b.button);
         EXPECT_EQ(b.button.ButtonState(), row.to);
         EXPECT_EQ(b.button.LeftPressed(), row.leftHeldAfter);
         EXPECT_EQ(b.surface.Take(), row.recorded);
@@ -176,9 +137,9 @@ TEST(CommandStateTable, BeforeInitializeTheButtonIsInStateZeroAndHasNoPoll)
     LoadedButton b(false);
     EXPECT_EQ(b.button.ButtonState(), 0);
     EXPECT_FALSE(b.button.Polling());
-    Apply(b.button, Action::MoveOver);   // neither 1 nor 3: nothing
+    act::MoveOver(b.button);   // neither 1 nor 3: nothing
     EXPECT_EQ(b.button.ButtonState(), 0);
-    Apply(b.button, Action::FocusGained);
+    act::FocusGained(b.button);
     EXPECT_EQ(b.button.ButtonState(), 3);
 
     b.button.Initialize();
@@ -187,26 +148,23 @@ TEST(CommandStateTable, BeforeInitializeTheButtonIsInStateZeroAndHasNoPoll)
     EXPECT_EQ(b.surface.Take(), (Log{"draw Selected", "poll 100"}));
 }
 
-TEST(CommandRuns, AClickOnAnUnfocusedButton)
+TEST(CommandRuns, AClickOnAnUnfocusedButtonAndKeyboardFocusThenTheMouseInAndOut)
 {
-    LoadedButton b;
-    b.button.MouseMove(0, true);
-    b.button.MouseDown(kLeftButton);
-    b.button.GotFocus();   // the focus the press brings
-    b.button.MouseUp(kLeftButton, true);
-    EXPECT_EQ(b.surface.Take(),
+    LoadedButton clicked;
+    clicked.button.MouseMove(0, true);
+    clicked.button.MouseDown(kLeftButton);
+    clicked.button.GotFocus();   // the focus the press brings
+    clicked.button.MouseUp(kLeftButton, true);
+    EXPECT_EQ(clicked.surface.Take(),
               (Log{"draw HighLight", "draw Pressed", "draw Pressed", "draw HighLightSelect", "click"}));
-    EXPECT_EQ(b.button.ButtonState(), 4);
-}
+    EXPECT_EQ(clicked.button.ButtonState(), 4);
 
-TEST(CommandRuns, KeyboardFocusThenTheMouseInAndOut)
-{
-    LoadedButton b;
-    b.button.GotFocus();
-    b.button.MouseMove(0, true);
-    b.button.PollTick(CursorOver::ParentForm);
-    EXPECT_EQ(b.surface.Take(), (Log{"draw Selected", "draw HighLightSelect", "draw Selected"}));
-    EXPECT_EQ(b.button.ButtonState(), 3);
+    LoadedButton keyed;
+    keyed.button.GotFocus();
+    keyed.button.MouseMove(0, true);
+    keyed.button.PollTick(CursorOver::ParentForm);
+    EXPECT_EQ(keyed.surface.Take(), (Log{"draw Selected", "draw HighLightSelect", "draw Selected"}));
+    EXPECT_EQ(keyed.button.ButtonState(), 3);
 }
 
 TEST(CommandRuns, ADragOutAndBackWhileHeldRaisesNoClick)
@@ -226,16 +184,6 @@ TEST(CommandRuns, ADragOutAndBackWhileHeldRaisesNoClick)
         EXPECT_EQ(b.button.ButtonState(), 3);
         EXPECT_FALSE(b.button.LeftPressed());
     }
-}
-
-TEST(CommandRuns, AReleaseOffTheButtonBeforeThePollHasSeenItRaisesNoClick)
-{
-    // The poll runs every 100 ms; a quick drag off and release still finds state 4.
-    LoadedButton b;
-    b.Reach(4, true);
-    b.button.MouseMove(kLeftButton, false);
-    b.button.MouseUp(kLeftButton, false);
-    EXPECT_EQ(b.surface.Take(), (Log{"draw HighLightSelect"}));
 }
 
 TEST(CommandFace, AClickKeepsTheHotFaceInStateFourAndTheKeyboardThePlainOne)
@@ -272,10 +220,10 @@ TEST(CommandDisabled, IgnoresMouseFocusAndPollButResizeAndEnabledWritesStillDraw
         EXPECT_EQ(b.surface.Take(), (Log{"change Enabled", "draw Disable"}));
         EXPECT_FALSE(b.button.Look().enabled);   // greyed caption
 
-        for (Action action : {Action::MoveOver, Action::LeftPress, Action::LeftRelease, Action::RightPress,
-                              Action::RightRelease, Action::MiddleRelease, Action::FocusGained,
-                              Action::FocusLost, Action::PollOverParent, Action::PollElsewhere})
-            Apply(b.button, action);
+        for (Action action : {act::MoveOver, act::LeftPress, act::LeftRelease, act::RightPress,
+                              act::RightRelease, act::MiddleRelease, act::FocusGained,
+                              act::FocusLost, act::PollOverParent, act::PollElsewhere})
+            action(b.button);
         EXPECT_EQ(b.surface.Take(), Log{});
         EXPECT_EQ(b.button.ButtonState(), state);
         EXPECT_FALSE(b.button.LeftPressed());
@@ -289,38 +237,26 @@ TEST(CommandDisabled, IgnoresMouseFocusAndPollButResizeAndEnabledWritesStillDraw
     }
 }
 
-TEST(CommandProperties, ReadingEnabledRedrawsWithoutChangingTheState)
+TEST(CommandProperties, ReadingEnabledRedrawsAndReadingFontColourOrAnOpaqueVisibleRedrawsAnEnabledButton)
 {
-    LoadedButton b;
-    b.Reach(4, false);
-    EXPECT_TRUE(b.button.Enabled());
-    EXPECT_EQ(b.surface.Take(), (Log{"draw Normal"}));
-    EXPECT_EQ(b.button.ButtonState(), 4);
+    for (bool enabled : {true, false}) {
+        SCOPED_TRACE(enabled ? "enabled" : "disabled");
+        LoadedButton b;
+        b.Reach(4, false);
+        b.button.SetFontColour(0x0000FF);
+        EXPECT_EQ(b.surface.Take(), (Log{"draw Normal", "change FontColour"}));
+        b.button.SetEnabled(enabled);
+        b.surface.Take();
 
-    b.button.SetEnabled(false);
-    b.surface.Take();
-    EXPECT_FALSE(b.button.Enabled());
-    EXPECT_EQ(b.surface.Take(), (Log{"draw Disable"}));
-    EXPECT_EQ(b.button.ButtonState(), 4);
-}
-
-TEST(CommandProperties, ReadingFontColourOrAnOpaqueVisibleRedrawsAnEnabledButton)
-{
-    LoadedButton b;
-    b.Reach(2, false);
-    b.button.SetFontColour(0x0000FF);
-    EXPECT_EQ(b.surface.Take(), (Log{"draw Normal", "change FontColour"}));
-    EXPECT_EQ(b.button.FontColour(), 0x0000FFu);
-    EXPECT_TRUE(b.button.Visible());
-    EXPECT_EQ(b.surface.Take(), (Log{"draw Normal", "draw Normal"}));
-    EXPECT_EQ(b.button.ButtonState(), 2);
-
-    // Disabled: the reads draw nothing.
-    b.button.SetEnabled(false);
-    b.surface.Take();
-    EXPECT_EQ(b.button.FontColour(), 0x0000FFu);
-    EXPECT_TRUE(b.button.Visible());
-    EXPECT_EQ(b.surface.Take(), Log{});
+        const Log redrawn = {enabled ? "draw Normal" : "draw Disable"};
+        EXPECT_EQ(b.button.Enabled(), enabled);
+        EXPECT_EQ(b.surface.Take(), redrawn);
+        EXPECT_EQ(b.button.FontColour(), 0x0000FFu);
+        EXPECT_EQ(b.surface.Take(), enabled ? redrawn : Log{});
+        EXPECT_TRUE(b.button.Visible());
+        EXPECT_EQ(b.surface.Take(), enabled ? redrawn : Log{});
+        EXPECT_EQ(b.button.ButtonState(), 4);
+    }
 }
 
 TEST(CommandProperties, VisibleSwitchesTheBackgroundStyleAndOnlyOpaqueRedraws)

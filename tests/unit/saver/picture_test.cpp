@@ -24,23 +24,16 @@ TEST(BitmapFile, WritesAnUncompressed24BitFileWithPaddedBottomUpRows)
     ASSERT_EQ(file.size(), 54u + 2 * 16);
     EXPECT_EQ(file[0], 'B');
     EXPECT_EQ(file[1], 'M');
-    EXPECT_EQ(Read32(file, 2), file.size());
-    EXPECT_EQ(Read32(file, 10), 54u);
-    EXPECT_EQ(Read32(file, 14), 40u);
-    EXPECT_EQ(Read32(file, 18), 5u);
-    EXPECT_EQ(Read32(file, 22), 2u);   // positive: bottom-up
-    EXPECT_EQ(file[26] | file[27] << 8, 1);
-    EXPECT_EQ(file[28] | file[29] << 8, 24);
-    EXPECT_EQ(Read32(file, 30), 0u);   // BI_RGB
-    EXPECT_EQ(Read32(file, 34), 32u);
+    // File size, pixel offset, header size, width, height (positive: bottom-up), planes
+    // and bits, BI_RGB, image size.
+    const std::pair<size_t, uint32_t> fields[] = {{2, 86}, {10, 54}, {14, 40}, {18, 5},
+                                                  {22, 2}, {26, 1 | 24 << 16}, {30, 0}, {34, 32}};
+    for (const auto& [at, value] : fields)
+        EXPECT_EQ(Read32(file, at), value) << "at " << at;
 
     // The first stored row is the bottom one, in blue, green, red order.
-    EXPECT_EQ(file[54 + 12], 0x66);
-    EXPECT_EQ(file[54 + 13], 0x55);
-    EXPECT_EQ(file[54 + 14], 0x44);
-    EXPECT_EQ(file[54 + 16], 0x33);
-    EXPECT_EQ(file[54 + 17], 0x22);
-    EXPECT_EQ(file[54 + 18], 0x11);
+    EXPECT_EQ(std::vector<uint8_t>(file.begin() + 54 + 12, file.begin() + 54 + 19),
+              (std::vector<uint8_t>{0x66, 0x55, 0x44, 0, 0x33, 0x22, 0x11}));
 }
 
 TEST(BitmapFile, AShortPixelBufferIsWrittenAsACompleteFile)

@@ -1,78 +1,38 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "preview_layout.h"
 
 namespace {
 
-using glowmere::LayoutPreview;
-
-TEST(PreviewLayout, TheUsualHostIsCoveredByTheWholePicture)
+TEST(PreviewLayout, TheFormCoversTheHostThroughSixteenBitTwipsAndThePictureIsCutToIt)
 {
-    const auto layout = LayoutPreview(152, 112, 96, 96);
-    EXPECT_EQ(layout.widthTwips, 2280);
-    EXPECT_EQ(layout.heightTwips, 1680);
-    EXPECT_EQ(layout.width, 152);
-    EXPECT_EQ(layout.height, 112);
-    EXPECT_EQ(layout.pictureWidth, 152);
-    EXPECT_EQ(layout.pictureHeight, 112);
-}
-
-TEST(PreviewLayout, ThePictureKeepsItsSizeInALargerHostAndIsCutInASmallerOne)
-{
-    const auto large = LayoutPreview(300, 200, 96, 96);
-    EXPECT_EQ(large.width, 300);
-    EXPECT_EQ(large.height, 200);
-    EXPECT_EQ(large.pictureWidth, 152);
-    EXPECT_EQ(large.pictureHeight, 112);
-
-    const auto small = LayoutPreview(100, 60, 96, 96);
-    EXPECT_EQ(small.width, 100);
-    EXPECT_EQ(small.height, 60);
-    EXPECT_EQ(small.pictureWidth, 100);
-    EXPECT_EQ(small.pictureHeight, 60);
-}
-
-TEST(PreviewLayout, SizesBeyondSixteenBitsOfTwipsBecomeZero)
-{
-    const auto wide = LayoutPreview(2184, 112, 96, 96);   // 32,760 twips: still fits
-    EXPECT_EQ(wide.widthTwips, 32760);
-    EXPECT_EQ(wide.width, 2184);
-    const auto tooWide = LayoutPreview(2185, 112, 96, 96);
-    EXPECT_EQ(tooWide.widthTwips, 0);
-    EXPECT_EQ(tooWide.width, 0);
-    EXPECT_EQ(tooWide.pictureWidth, 0);
-    EXPECT_EQ(tooWide.height, 112);   // the other direction is unaffected
-    const auto tooTall = LayoutPreview(152, 5000, 96, 96);
-    EXPECT_EQ(tooTall.height, 0);
-    EXPECT_EQ(tooTall.width, 152);
-}
-
-TEST(PreviewLayout, OtherDisplayDensitiesRoundThroughTwips)
-{
-    // 120 dpi: 12 twips per pixel, exact.
-    const auto at120 = LayoutPreview(152, 112, 120, 120);
-    EXPECT_EQ(at120.widthTwips, 1824);
-    EXPECT_EQ(at120.width, 152);
-    // 100 dpi: 14.4 twips per pixel; 7 px = 100.8 → 101 twips → 7.01 px → 7.
-    const auto at100 = LayoutPreview(7, 3, 100, 100);
-    EXPECT_EQ(at100.widthTwips, 101);
-    EXPECT_EQ(at100.heightTwips, 43);
-    EXPECT_EQ(at100.width, 7);
-    EXPECT_EQ(at100.height, 3);
-    // 144 dpi reaches the 16-bit limit later: 3,276 px fit.
-    EXPECT_EQ(LayoutPreview(3276, 1, 144, 144).width, 3276);
-    // An unknown density counts as 96 dpi.
-    EXPECT_EQ(LayoutPreview(152, 112, 0, -5).widthTwips, 2280);
-}
-
-TEST(PreviewLayout, AFailedHostRectangleGivesAnEmptyForm)
-{
-    const auto empty = LayoutPreview(0, 0, 96, 96);
-    EXPECT_EQ(empty.width, 0);
-    EXPECT_EQ(empty.height, 0);
-    const auto negative = LayoutPreview(-10, -10, 96, 96);
-    EXPECT_EQ(negative.width, 0);   // -150 twips, and no negative size in pixels
-    EXPECT_EQ(negative.pictureHeight, 0);
+    const struct {
+        const char* what;
+        int hostWidth, hostHeight, dpiX, dpiY;
+        int widthTwips, heightTwips, width, height, pictureWidth, pictureHeight;
+    } cases[] = {
+        {"the usual host", 152, 112, 96, 96, 2280, 1680, 152, 112, 152, 112},
+        {"a larger host keeps the picture's size", 300, 200, 96, 96, 4500, 3000, 300, 200, 152, 112},
+        {"a smaller host cuts the picture", 100, 60, 96, 96, 1500, 900, 100, 60, 100, 60},
+        {"32,760 twips still fit", 2184, 112, 96, 96, 32760, 1680, 2184, 112, 152, 112},
+        {"too wide for 16 bits: 0, the height unaffected", 2185, 112, 96, 96, 0, 1680, 0, 112, 0, 112},
+        {"too tall for 16 bits", 152, 5000, 96, 96, 2280, 0, 152, 0, 152, 0},
+        {"120 dpi: 12 twips a pixel", 152, 112, 120, 120, 1824, 1344, 152, 112, 152, 112},
+        // 14.4 twips a pixel: 7 px = 100.8 → 101 twips → 7.01 px → 7.
+        {"100 dpi rounds through twips", 7, 3, 100, 100, 101, 43, 7, 3, 7, 3},
+        {"144 dpi reaches the 16-bit limit later", 3276, 1, 144, 144, 32760, 10, 3276, 1, 152, 1},
+        {"an unknown density counts as 96 dpi", 152, 112, 0, -5, 2280, 1680, 152, 112, 152, 112},
+        {"a failed host rectangle", 0, 0, 96, 96, 0, 0, 0, 0, 0, 0},
+        {"no negative size in pixels", -10, -10, 96, 96, -150, -150, 0, 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        const auto l = glowmere::LayoutPreview(c.hostWidth, c.hostHeight, c.dpiX, c.dpiY);
+        EXPECT_EQ((std::vector<int>{l.widthTwips, l.heightTwips, l.width, l.height, l.pictureWidth, l.pictureHeight}),
+                  (std::vector<int>{c.widthTwips, c.heightTwips, c.width, c.height, c.pictureWidth, c.pictureHeight}))
+            << c.what;
+    }
 }
 
 }  // namespace

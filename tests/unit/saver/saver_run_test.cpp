@@ -10,15 +10,14 @@ using glowmere::RendererWatch;
 
 TEST(SaverRunMusic, OnlyTheLastThreeCharactersChooseTheMusic)
 {
-    EXPECT_EQ(MusicFileKindOf("C:\\Music\\song.Wav"), MusicFileKind::Wav);
-    EXPECT_EQ(MusicFileKindOf("C:\\Music\\SONG.WAV"), MusicFileKind::Wav);
-    EXPECT_EQ(MusicFileKindOf("C:\\Music\\tune.mp3"), MusicFileKind::Mp3);
-    EXPECT_EQ(MusicFileKindOf("mymp3"), MusicFileKind::Mp3);   // no dot needed
-    EXPECT_EQ(MusicFileKindOf("wav"), MusicFileKind::Wav);
-    EXPECT_EQ(MusicFileKindOf("C:\\Music\\tune.mid"), MusicFileKind::Other);
-    EXPECT_EQ(MusicFileKindOf("C:\\Music\\song.wav "), MusicFileKind::Other);
-    EXPECT_EQ(MusicFileKindOf("av"), MusicFileKind::Other);
-    EXPECT_EQ(MusicFileKindOf(""), MusicFileKind::Other);
+    const std::pair<const char*, MusicFileKind> cases[] = {
+        {"C:\\Music\\song.Wav", MusicFileKind::Wav}, {"C:\\Music\\SONG.WAV", MusicFileKind::Wav},
+        {"C:\\Music\\tune.mp3", MusicFileKind::Mp3}, {"mymp3", MusicFileKind::Mp3},   // no dot needed
+        {"wav", MusicFileKind::Wav}, {"C:\\Music\\tune.mid", MusicFileKind::Other},
+        {"C:\\Music\\song.wav ", MusicFileKind::Other}, {"av", MusicFileKind::Other}, {"", MusicFileKind::Other},
+    };
+    for (const auto& [file, kind] : cases)
+        EXPECT_EQ(MusicFileKindOf(file), kind) << file;
 }
 
 TEST(SaverRunRenderer, TheRendererPathIsQuotedOnItsCommandLine)

@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <map>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "fake_settings_platform.h"
 #include "settings_file.h"
 #include "settings_values.h"
 
@@ -14,61 +12,12 @@ namespace {
 
 using namespace glowmere;
 
-// Code page 932: a lead byte opens a two-byte character, whose second byte may be '\'.
-bool ShiftJisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 const std::string kHyou = "\x95\x5C";   // 表
 const std::string kSo = "\x83\x5C";     // ソ
 
-// Stands in for the private-profile functions and the file system, as the platform
-// behaves: a value longer than the buffer is cut to size - 1 bytes and NUL-terminated.
-class FakePlatform final : public SettingsPlatform {
-public:
-    std::map<std::pair<std::string, std::string>, std::string> ini;   // (section, key) → value
-    std::string iniFile;
-    std::set<std::string> files;
-    LeadByteTest leadBytes = NoLeadBytes;
-
-    struct Call {
-        std::string section, key, value, file;
-        uint32_t size = 0;
-        bool bufferWasZeroed = false;
-    };
-    std::vector<Call> reads, writes;
-    std::vector<std::string> opened;
-
-    void GetProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
-                          uint32_t size, const char* file) override
-    {
-        Call call{section, key, defaultValue, file, size, true};
-        for (uint32_t i = 0; i < size; ++i)
-            call.bufferWasZeroed = call.bufferWasZeroed && buffer[i] == '\0';
-        reads.push_back(call);
-        std::string value = defaultValue;
-        const auto found = ini.find({section, key});
-        if (file == iniFile && found != ini.end())
-            value = found->second;
-        const size_t n = std::min<size_t>(value.size(), size - 1);
-        std::memcpy(buffer, value.data(), n);
-        buffer[n] = '\0';
-    }
-
-    void WriteProfileString(const char* section, const char* key, const char* value, const char* file) override
-    {
-        writes.push_back({section, key, value, file, 0, false});
-    }
-
-    bool OpenForReading(const std::string& path) override
-    {
-        opened.push_back(path);
-        return files.count(path) != 0;
-    }
-
-    LeadByteTest LeadBytes() const override { return leadBytes; }
-};
-
 class SettingsFile : public ::testing::Test {
 protected:
-    FakePlatform platform;
+    FakeSettingsPlatform platform;
     const std::string folder = "C:\\Glowmere";
 
     void SetUp() override
@@ -85,38 +34,16 @@ protected:
     void Read() { ReadSettings(platform, folder); }
 };
 
-TEST(SettingNumber, WritersPutABlankBeforeZeroAndPositiveNumbers)
+TEST(SettingNumber, ReadsPlainDecimalsRoundedDownWithOrWithoutTheBlankAndAnythingElseAsZero)
 {
-    EXPECT_EQ(FormatSettingNumber(2), " 2");
-    EXPECT_EQ(FormatSettingNumber(0), " 0");
-    EXPECT_EQ(FormatSettingNumber(30), " 30");
-    EXPECT_EQ(FormatSettingNumber(-1), "-1");
-    EXPECT_EQ(FormatSettingNumber(32767), " 32767");
-    EXPECT_EQ(FormatSettingNumber(-32768), "-32768");
-}
-
-TEST(SettingNumber, ReadsPlainDecimalsRoundedDownWithOrWithoutTheBlank)
-{
-    EXPECT_EQ(ParseSettingNumber(" 2"), 2);
-    EXPECT_EQ(ParseSettingNumber("2"), 2);
-    EXPECT_EQ(ParseSettingNumber("-1"), -1);
-    EXPECT_EQ(ParseSettingNumber(" -1"), -1);
-    EXPECT_EQ(ParseSettingNumber("+3"), 3);
-    EXPECT_EQ(ParseSettingNumber("2.9"), 2);
-    EXPECT_EQ(ParseSettingNumber("-0.5"), -1);
-    EXPECT_EQ(ParseSettingNumber("-2.0"), -2);
-    EXPECT_EQ(ParseSettingNumber("-0"), 0);
-    EXPECT_EQ(ParseSettingNumber(".5"), 0);
-    EXPECT_EQ(ParseSettingNumber("7."), 7);
-    EXPECT_EQ(ParseSettingNumber("\t12\t "), 12);
-    EXPECT_EQ(ParseSettingNumber("007"), 7);
-    // Reading floors before the range check: -32768.5 would be -32769.
-    EXPECT_EQ(ParseSettingNumber("32767.9"), 32767);
-    EXPECT_EQ(ParseSettingNumber("-32768"), -32768);
-}
-
-TEST(SettingNumber, AnythingElseReadsAsZero)
-{
+    const std::pair<const char*, int16_t> numbers[] = {
+        {" 2", 2}, {"2", 2}, {"-1", -1}, {" -1", -1}, {"+3", 3}, {"2.9", 2}, {"-0.5", -1}, {"-2.0", -2},
+        {"-0", 0}, {".5", 0}, {"7.", 7}, {"\t12\t ", 12}, {"007", 7},
+        // Reading floors before the range check: -32768.5 would be -32769.
+        {"32767.9", 32767}, {"-32768", -32768},
+    };
+    for (const auto& [text, value] : numbers)
+        EXPECT_EQ(ParseSettingNumber(text), value) << '"' << text << '"';
     for (const char* text : {"", " ", "abc", "2abc", "2 3", "-", ".", "1e3", "1,000", "&H10", "0x10", "２",
                              "40000", "32768", "-32769", "-32768.5", "99999999999999999999999"})
         EXPECT_EQ(ParseSettingNumber(text), 0) << '"' << text << '"';
@@ -148,58 +75,9 @@ TEST(TrailingBackslash, OnlyARealBackslashCharacterIsDropped)
 {
     EXPECT_EQ(WithoutTrailingBackslash("C:\\Music\\song.mp3\\", NoLeadBytes), "C:\\Music\\song.mp3");
     EXPECT_EQ(WithoutTrailingBackslash("C:\\Music\\\\", NoLeadBytes), "C:\\Music\\");   // only one
-    EXPECT_EQ(WithoutTrailingBackslash("C:\\song.mp3", NoLeadBytes), "C:\\song.mp3");
     EXPECT_EQ(WithoutTrailingBackslash("", NoLeadBytes), "");
     EXPECT_EQ(WithoutTrailingBackslash("C:\\" + kSo, ShiftJisLeadByte), "C:\\" + kSo);
     EXPECT_EQ(WithoutTrailingBackslash("C:\\" + kSo + "\\", ShiftJisLeadByte), "C:\\" + kSo);
-}
-
-TEST_F(SettingsFile, FileExistsOpensThePathWithoutItsTrailingBackslash)
-{
-    platform.files = {"C:\\Music\\song.mp3"};
-    EXPECT_TRUE(FileExists(platform, "C:\\Music\\song.mp3"));
-    EXPECT_TRUE(FileExists(platform, "C:\\Music\\song.mp3\\"));
-    EXPECT_FALSE(FileExists(platform, "C:\\Music\\other.mp3"));
-    EXPECT_FALSE(FileExists(platform, ""));
-    EXPECT_EQ(platform.opened, (std::vector<std::string>{"C:\\Music\\song.mp3", "C:\\Music\\song.mp3",
-                                                         "C:\\Music\\other.mp3", ""}));
-}
-
-TEST_F(SettingsFile, GetIniStringHandsA256ByteZeroedBufferAndReadsUpToTheFirstNul)
-{
-    Store("BGMﾌｧｲﾙ", std::string(300, 'x'));
-    EXPECT_EQ(GetIniString(platform, "Section", "BGMﾌｧｲﾙ", platform.iniFile), std::string(255, 'x'));
-    Store("BGMﾌｧｲﾙ", std::string("ab\0cd", 5));
-    EXPECT_EQ(GetIniString(platform, "Section", "BGMﾌｧｲﾙ", platform.iniFile), "ab");
-    EXPECT_EQ(GetIniString(platform, "Section", "missing", platform.iniFile), "");
-    EXPECT_EQ(GetIniString(platform, "Other", "BGMﾌｧｲﾙ", platform.iniFile), "");
-    ASSERT_EQ(platform.reads.size(), 4u);
-    for (const auto& call : platform.reads) {
-        EXPECT_EQ(call.size, 256u);
-        EXPECT_TRUE(call.bufferWasZeroed);
-        EXPECT_EQ(call.value, "");   // the default
-    }
-}
-
-TEST_F(SettingsFile, WriteIniStringPassesNamesCutTo127CharactersAndTheValueUnchanged)
-{
-    WriteIniString(platform, "Section", "BGM区分", " 2", platform.iniFile);
-    WriteIniString(platform, std::string(200, 's'), std::string(127, 'k'), "C:\\a b\\c.mp3", "C:\\x.ini");
-    // 130 characters of three bytes each: the cut falls between characters.
-    std::string longJapanese;
-    for (int i = 0; i < 130; ++i)
-        longJapanese += "区";
-    WriteIniString(platform, "Section", longJapanese, "-1", "C:\\x.ini");
-
-    ASSERT_EQ(platform.writes.size(), 3u);
-    EXPECT_EQ(platform.writes[0].section, "Section");
-    EXPECT_EQ(platform.writes[0].key, "BGM区分");
-    EXPECT_EQ(platform.writes[0].value, " 2");   // the blank reaches the platform
-    EXPECT_EQ(platform.writes[0].file, platform.iniFile);
-    EXPECT_EQ(platform.writes[1].section, std::string(127, 's'));
-    EXPECT_EQ(platform.writes[1].key, std::string(127, 'k'));
-    EXPECT_EQ(platform.writes[1].value, "C:\\a b\\c.mp3");
-    EXPECT_EQ(platform.writes[2].key, longJapanese.substr(0, 127 * 3));
 }
 
 TEST_F(SettingsFile, NoFileReadsAsNothingAndTheProgramFolder)
@@ -210,70 +88,68 @@ TEST_F(SettingsFile, NoFileReadsAsNothingAndTheProgramFolder)
     EXPECT_EQ(BgmRepeat, 0);
     EXPECT_EQ(BgmFile, "");
     EXPECT_EQ(BgmFolder, folder);
-    // Three keys of one section in the file beside the program, nothing written.
+    // Three keys of one section in the file beside the program, each into a zeroed
+    // 256-byte buffer with an empty default; nothing written.
+    const char* keys[] = {"BGM区分", "BGMﾘﾋﾟｰﾄ", "BGMﾌｧｲﾙ"};
     ASSERT_EQ(platform.reads.size(), 3u);
-    EXPECT_EQ(platform.reads[0].key, "BGM区分");
-    EXPECT_EQ(platform.reads[1].key, "BGMﾘﾋﾟｰﾄ");
-    EXPECT_EQ(platform.reads[2].key, "BGMﾌｧｲﾙ");
-    for (const auto& call : platform.reads) {
-        EXPECT_EQ(call.section, "Section");
-        EXPECT_EQ(call.file, "C:\\Glowmere\\Glowmere.ini");
+    for (int i = 0; i < 3; ++i) {
+        const auto& call = platform.reads[i];
+        EXPECT_EQ(call.section + " " + call.key + " " + call.file,
+                  std::string("Section ") + keys[i] + " C:\\Glowmere\\Glowmere.ini");
+        EXPECT_EQ(call.size, 256u);
+        EXPECT_TRUE(call.bufferWasZeroed);
+        EXPECT_EQ(call.value, "");
     }
     EXPECT_TRUE(platform.writes.empty());
 }
 
-TEST_F(SettingsFile, AnExistingMusicFileKeepsEverythingAndGivesItsFolder)
+TEST_F(SettingsFile, IniValuesAreReadUpToTheFirstNulOr255BytesAndNamesWrittenCutTo127Characters)
 {
-    Store("BGM区分", " 2");
+    Store("BGMﾌｧｲﾙ", std::string(300, 'x'));
+    EXPECT_EQ(GetIniString(platform, "Section", "BGMﾌｧｲﾙ", platform.iniFile), std::string(255, 'x'));
+    Store("BGMﾌｧｲﾙ", std::string("ab\0cd", 5));
+    EXPECT_EQ(GetIniString(platform, "Section", "BGMﾌｧｲﾙ", platform.iniFile), "ab");
+
+    WriteIniString(platform, std::string(200, 's'), std::string(127, 'k'), "C:\\a b\\c.mp3", "C:\\x.ini");
+    std::string longJapanese;   // 130 characters of three bytes each: cut between characters
+    for (int i = 0; i < 130; ++i)
+        longJapanese += "区";
+    WriteIniString(platform, "Section", longJapanese, "-1", "C:\\x.ini");
+    ASSERT_EQ(platform.writes.size(), 2u);
+    EXPECT_EQ(platform.writes[0].section, std::string(127, 's'));
+    EXPECT_EQ(platform.writes[0].key, std::string(127, 'k'));
+    EXPECT_EQ(platform.writes[0].value, "C:\\a b\\c.mp3");
+    EXPECT_EQ(platform.writes[1].key, longJapanese.substr(0, 127 * 3));
+}
+
+TEST_F(SettingsFile, AMusicFileThatCannotBeOpenedIsClearedAndTurnsOffOnlyTheFileSource)
+{
+    const std::string song = "C:\\Music\\song.mp3", gone = "C:\\gone.mp3";
+    const struct {
+        const char* kind;
+        std::string file;
+        int16_t expectedKind;
+        std::string expectedFile, expectedFolder;
+    } cases[] = {
+        {" 2", song, 2, song, "C:\\Music"},
+        // Opened without its trailing backslash, kept as written.
+        {" 2", song + "\\", 2, song + "\\", song},
+        {"2", "C:\\Music", 0, "", folder},   // a folder: the open fails
+        {"2", "", 0, "", folder},
+        {"1", gone, 1, "", folder},
+        {"-1", gone, -1, "", folder},
+    };
+    platform.files = {song};
     Store("BGMﾘﾋﾟｰﾄ", " 5");
-    Store("BGMﾌｧｲﾙ", "C:\\Music\\song.mp3");
-    platform.files = {"C:\\Music\\song.mp3"};
-    Read();
-    EXPECT_EQ(BgmKind, 2);
-    EXPECT_EQ(BgmRepeat, 5);
-    EXPECT_EQ(BgmFile, "C:\\Music\\song.mp3");
-    EXPECT_EQ(BgmFolder, "C:\\Music");
-
-    Store("BGMﾌｧｲﾙ", "C:\\song.wav");
-    platform.files = {"C:\\song.wav"};
-    Read();
-    EXPECT_EQ(BgmFolder, "C:");
-}
-
-TEST_F(SettingsFile, AMissingFileOrAFolderTurnsTheFileSourceOff)
-{
-    Store("BGM区分", "2");
-    Store("BGMﾌｧｲﾙ", "C:\\Music");   // a folder: the open fails
-    Read();
-    EXPECT_EQ(BgmKind, 0);
-    EXPECT_EQ(BgmFile, "");
-    EXPECT_EQ(BgmFolder, folder);
-
-    Store("BGMﾌｧｲﾙ", "");
-    Read();
-    EXPECT_EQ(BgmKind, 0);
-}
-
-TEST_F(SettingsFile, OnlyTheFileSourceIsTurnedOffByAMissingFile)
-{
-    Store("BGMﾌｧｲﾙ", "C:\\gone.mp3");
-    for (const char* kind : {"1", "7", "-1", "0"}) {
-        Store("BGM区分", kind);
+    for (const auto& c : cases) {
+        Store("BGM区分", c.kind);
+        Store("BGMﾌｧｲﾙ", c.file);
         Read();
-        EXPECT_EQ(BgmKind, ParseSettingNumber(kind)) << kind;
-        EXPECT_EQ(BgmFile, "") << kind;
+        EXPECT_EQ(BgmKind, c.expectedKind) << c.file;
+        EXPECT_EQ(BgmRepeat, 5) << c.file;
+        EXPECT_EQ(BgmFile, c.expectedFile) << c.file;
+        EXPECT_EQ(BgmFolder, c.expectedFolder) << c.file;
     }
-}
-
-TEST_F(SettingsFile, AFilePathWithATrailingBackslashPassesAndIsKeptAsWritten)
-{
-    Store("BGM区分", " 2");
-    Store("BGMﾌｧｲﾙ", "C:\\Music\\song.mp3\\");
-    platform.files = {"C:\\Music\\song.mp3"};
-    Read();
-    EXPECT_EQ(BgmKind, 2);
-    EXPECT_EQ(BgmFile, "C:\\Music\\song.mp3\\");
-    EXPECT_EQ(BgmFolder, "C:\\Music\\song.mp3");
 }
 
 TEST_F(SettingsFile, APathBeyond255BytesIsCutAndThenFailsTheTest)

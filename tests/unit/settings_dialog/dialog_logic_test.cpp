@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "../saver/fake_settings_platform.h"
 #include "dialog_layout.h"
 #include "dialog_logic.h"
 #include "settings_values.h"
@@ -12,30 +12,6 @@
 namespace {
 
 using namespace glowmere;
-
-// Code page 932: a lead byte opens a two-byte character, whose second byte may be '\'.
-bool ShiftJisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-// Records what reaches the private-profile writer.
-class RecordingPlatform final : public SettingsPlatform {
-public:
-    struct Write {
-        std::string section, key, value, file;
-    };
-    std::vector<Write> writes;
-
-    void GetProfileString(const char*, const char*, const char* defaultValue, char* buffer, uint32_t size,
-                          const char*) override
-    {
-        std::snprintf(buffer, size, "%s", defaultValue);
-    }
-    void WriteProfileString(const char* section, const char* key, const char* value, const char* file) override
-    {
-        writes.push_back({section, key, value, file});
-    }
-    bool OpenForReading(const std::string&) override { return false; }
-    LeadByteTest LeadBytes() const override { return ShiftJisLeadByte; }
-};
 
 TEST(SettingsDialogRepeatBox, OffersAnEmptyItemThenTracksOneToThirty)
 {
@@ -53,51 +29,30 @@ TEST(SettingsDialogRepeatBox, OffersAnEmptyItemThenTracksOneToThirty)
 
 TEST(SettingsDialogRepeatBox, TypedTextBecomesATrackNumberOrZero)
 {
-    EXPECT_EQ(RepeatFromText(""), 0);
-    EXPECT_EQ(RepeatFromText("   "), 0);
-    EXPECT_EQ(RepeatFromText("abc"), 0);
-    EXPECT_EQ(RepeatFromText("12abc"), 0);
-    EXPECT_EQ(RepeatFromText("1 2"), 0);
-    EXPECT_EQ(RepeatFromText("12"), 12);
-    EXPECT_EQ(RepeatFromText(" 7 "), 7);
-    EXPECT_EQ(RepeatFromText("-1"), -1);
-    EXPECT_EQ(RepeatFromText("1e1"), 10);
-    // Halves go to the even neighbour.
-    EXPECT_EQ(RepeatFromText("2.5"), 2);
-    EXPECT_EQ(RepeatFromText("3.5"), 4);
-    EXPECT_EQ(RepeatFromText("-2.5"), -2);
-    EXPECT_EQ(RepeatFromText("2.51"), 3);
-    // The stored value is 16-bit: anything beyond it is saved as 0 instead of failing.
-    EXPECT_EQ(RepeatFromText("32767"), 32767);
-    EXPECT_EQ(RepeatFromText("-32768"), -32768);
-    EXPECT_EQ(RepeatFromText("32768"), 0);
-    EXPECT_EQ(RepeatFromText("32767.5"), 0);
-    EXPECT_EQ(RepeatFromText("-40000"), 0);
-    EXPECT_EQ(RepeatFromText("1e400"), 0);
+    const std::pair<const char*, int16_t> cases[] = {
+        {"", 0}, {"   ", 0}, {"abc", 0}, {"12abc", 0}, {"1 2", 0}, {"12", 12}, {" 7 ", 7}, {"-1", -1}, {"1e1", 10},
+        // Halves go to the even neighbour.
+        {"2.5", 2}, {"3.5", 4}, {"-2.5", -2}, {"2.51", 3},
+        // The stored value is 16-bit: anything beyond it is saved as 0 instead of failing.
+        {"32767", 32767}, {"-32768", -32768}, {"32768", 0}, {"32767.5", 0}, {"-40000", 0}, {"1e400", 0},
+    };
+    for (const auto& [text, track] : cases)
+        EXPECT_EQ(RepeatFromText(text), track) << '"' << text << '"';
 }
 
 TEST(SettingsDialogSource, EachSourceEnablesOnlyItsOwnControls)
 {
-    const SourceControls none = ControlsForSource(0);
-    EXPECT_FALSE(none.repeatEnabled);
-    EXPECT_FALSE(none.fileButtonEnabled);
-    EXPECT_EQ(none.selectedMark, 0);
-
-    const SourceControls cd = ControlsForSource(1);
-    EXPECT_TRUE(cd.repeatEnabled);
-    EXPECT_FALSE(cd.fileButtonEnabled);
-    EXPECT_EQ(cd.selectedMark, 1);
-
-    const SourceControls file = ControlsForSource(2);
-    EXPECT_FALSE(file.repeatEnabled);
-    EXPECT_TRUE(file.fileButtonEnabled);
-    EXPECT_EQ(file.selectedMark, 2);
-
-    for (int unknown : {-1, 3, 7}) {
-        const SourceControls other = ControlsForSource(unknown);
-        EXPECT_FALSE(other.repeatEnabled);
-        EXPECT_FALSE(other.fileButtonEnabled);
-        EXPECT_EQ(other.selectedMark, -1);
+    const struct {
+        int kind;
+        bool repeat, fileButton;
+        int mark;
+    } cases[] = {{0, false, false, 0}, {1, true, false, 1}, {2, false, true, 2},
+                 {-1, false, false, -1}, {3, false, false, -1}, {7, false, false, -1}};
+    for (const auto& c : cases) {
+        const SourceControls controls = ControlsForSource(c.kind);
+        EXPECT_EQ(controls.repeatEnabled, c.repeat) << c.kind;
+        EXPECT_EQ(controls.fileButtonEnabled, c.fileButton) << c.kind;
+        EXPECT_EQ(controls.selectedMark, c.mark) << c.kind;
     }
 }
 
@@ -117,20 +72,11 @@ TEST(SettingsDialogPanel, TheTextureIsTiledInTwoColumnsOfTenBands)
 
 TEST(SettingsDialogBackground, TheGradientRisesToPaleBlueAtHalfHeightAndFallsBack)
 {
-    const double height = 246;
-    const GradientColour top = GradientRow(0, height);
-    EXPECT_EQ(top.r, 0);
-    EXPECT_EQ(top.g, 0);
-    EXPECT_EQ(top.b, 30);
-    const GradientColour middle = GradientRow(123, height);
-    EXPECT_EQ(middle.r, 220);
-    EXPECT_EQ(middle.g, 220);
-    EXPECT_EQ(middle.b, 250);
-    const GradientColour bottom = GradientRow(246, height);
-    EXPECT_EQ(bottom.r, 0);
-    EXPECT_EQ(bottom.b, 30);
-    const GradientColour quarter = GradientRow(61, height);   // sin(π/4) × 220 ≈ 155
-    EXPECT_NEAR(quarter.r, 155, 1);
+    const auto rgb = [](const GradientColour& c) { return std::vector<int>{c.r, c.g, c.b}; };
+    EXPECT_EQ(rgb(GradientRow(0, 246)), (std::vector<int>{0, 0, 30}));
+    EXPECT_EQ(rgb(GradientRow(123, 246)), (std::vector<int>{220, 220, 250}));
+    EXPECT_EQ(rgb(GradientRow(246, 246)), (std::vector<int>{0, 0, 30}));
+    EXPECT_NEAR(GradientRow(61, 246).r, 155, 1);   // sin(π/4) × 220 ≈ 155
 }
 
 TEST(SettingsDialogPlacement, CentredAcrossAndAThirdOfTheFreeHeightDown)
@@ -146,78 +92,56 @@ TEST(SettingsDialogPlacement, CentredAcrossAndAThirdOfTheFreeHeightDown)
 
 TEST(SettingsDialogSource, APressOnAMarkOrItsLabelPicksThatSourceAndNothingElseDoes)
 {
-    // Marks and labels, at their corners: none (row 76), CD (row 56), file (row 96).
-    EXPECT_EQ(SourceAt(28, 76), 0);
-    EXPECT_EQ(SourceAt(40, 88), 0);
-    EXPECT_EQ(SourceAt(65, 80), 0);    // "なし" ends before x = 66
-    EXPECT_EQ(SourceAt(28, 56), 1);
-    EXPECT_EQ(SourceAt(86, 68), 1);    // "音楽CD" is 43 wide
-    EXPECT_EQ(SourceAt(30, 100), 2);
-    EXPECT_EQ(SourceAt(103, 96), 2);   // "MP3、WAV" is 60 wide
-    // Around them: the gap between mark and label, below a row, past a label's end, the
-    // heading, the repeat box, the file button.
-    EXPECT_EQ(SourceAt(42, 60), -1);
-    EXPECT_EQ(SourceAt(30, 69), -1);
-    EXPECT_EQ(SourceAt(66, 80), -1);
-    EXPECT_EQ(SourceAt(87, 60), -1);
-    EXPECT_EQ(SourceAt(104, 100), -1);
-    EXPECT_EQ(SourceAt(30, 30), -1);
-    EXPECT_EQ(SourceAt(120, 60), -1);
-    EXPECT_EQ(SourceAt(30, 115), -1);
-    EXPECT_EQ(SourceAt(-1, -1), -1);
+    const struct {
+        int x, y, source;
+    } cases[] = {
+        // Marks and labels, at their corners: none (row 76), CD (row 56), file (row 96).
+        {28, 76, 0}, {40, 88, 0}, {65, 80, 0},   // "なし" ends before x = 66
+        {28, 56, 1}, {86, 68, 1},                // "音楽CD" is 43 wide
+        {30, 100, 2}, {103, 96, 2},              // "MP3、WAV" is 60 wide
+        // Around them: the gap between mark and label, below a row, past a label's end,
+        // the heading, the repeat box, the file button.
+        {42, 60, -1}, {30, 69, -1}, {66, 80, -1}, {87, 60, -1}, {104, 100, -1}, {30, 30, -1},
+        {120, 60, -1}, {30, 115, -1}, {-1, -1, -1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SourceAt(c.x, c.y), c.source) << c.x << "," << c.y;
 }
 
-class SettingsDialogSave : public ::testing::Test {
-protected:
-    RecordingPlatform platform;
-    const std::string file = "C:\\Glowmere\\Glowmere.ini";
-
-    void SetUp() override
-    {
-        BgmKind = 1;
+TEST(SettingsDialogSave, WritesKindTrackAndFileInOrderWithTheSignOrABlankBeforeEachNumber)
+{
+    const std::string ini = "C:\\Glowmere\\Glowmere.ini";
+    const std::string music = "C:\\\x89\xB9\x8A\x79\\song.mp3";   // C:\音楽\song.mp3 in code page 932
+    const struct {
+        int16_t kind;
+        const char* typed;   // the repeat box's text
+        std::string file;
+        std::string written[3];
+        int16_t repeat;
+    } cases[] = {
+        {1, "12", music, {" 1", " 12", music}, 12},
+        {1, "", "", {" 1", " 0", ""}, 0},   // an empty or unusable track is saved as 0
+        {1, "abc", "", {" 1", " 0", ""}, 0},
+        {1, "40000", "", {" 1", " 0", ""}, 0},
+        {-1, "-2.5", "", {"-1", "-2", ""}, -2},
+    };
+    const std::string keys[3] = {"BGM区分", "BGMﾘﾋﾟｰﾄ", "BGMﾌｧｲﾙ"};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        FakeSettingsPlatform platform;
+        BgmKind = c.kind;
         BgmRepeat = 99;   // whatever it was, the repeat box's text decides
-        BgmFile.clear();
-    }
-
-    void ExpectWrites(const std::string& kind, const std::string& repeat, const std::string& music)
-    {
+        BgmFile = c.file;
+        SaveSettings(platform, ini, c.typed);
+        EXPECT_EQ(BgmRepeat, c.repeat);
         ASSERT_EQ(platform.writes.size(), 3u);
-        const std::string keys[3] = {"BGM区分", "BGMﾘﾋﾟｰﾄ", "BGMﾌｧｲﾙ"};
-        const std::string values[3] = {kind, repeat, music};
         for (int i = 0; i < 3; ++i) {
             EXPECT_EQ(platform.writes[i].section, "Section");
             EXPECT_EQ(platform.writes[i].key, keys[i]);
-            EXPECT_EQ(platform.writes[i].value, values[i]) << keys[i];
-            EXPECT_EQ(platform.writes[i].file, file);
+            EXPECT_EQ(platform.writes[i].value, c.written[i]) << keys[i];
+            EXPECT_EQ(platform.writes[i].file, ini);
         }
     }
-};
-
-TEST_F(SettingsDialogSave, WritesKindTrackAndFileInOrderWithTheBlankBeforeEachNumber)
-{
-    BgmFile = "C:\\\x89\xB9\x8A\x79\\song.mp3";   // C:\音楽\song.mp3 in code page 932
-    SaveSettings(platform, file, "12");
-    ExpectWrites(" 1", " 12", BgmFile);
-    EXPECT_EQ(BgmRepeat, 12);
-}
-
-TEST_F(SettingsDialogSave, AnEmptyOrUnusableTrackIsSavedAsZero)
-{
-    for (const char* text : {"", "abc", "40000", "-32769"}) {
-        SCOPED_TRACE(text);
-        platform.writes.clear();
-        BgmRepeat = 99;
-        SaveSettings(platform, file, text);
-        ExpectWrites(" 1", " 0", "");
-        EXPECT_EQ(BgmRepeat, 0);
-    }
-}
-
-TEST_F(SettingsDialogSave, NegativeNumbersCarryTheirSignInsteadOfTheBlank)
-{
-    BgmKind = -1;
-    SaveSettings(platform, file, "-2.5");
-    ExpectWrites("-1", "-2", "");
 }
 
 TEST(SettingsDialogFileChoice, TheChosenPathAndItsFolderReplaceTheOldOnesButNotTheSource)
