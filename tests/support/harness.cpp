@@ -529,17 +529,20 @@ WindowInfo WineSession::Window(uint64_t handle)
 {
     std::istringstream in(Tool({"info", std::to_string(handle)}));
     WindowInfo info;
-    int visible = 0;
-    in >> visible >> info.parent >> std::hex >> info.style >> std::dec >> info.left >> info.top >> info.right >>
-        info.bottom;
+    int visible = 0, enabled = 0;
+    in >> visible >> enabled >> info.parent >> info.owner >> std::hex >> info.style >> std::dec >> info.left >>
+        info.top >> info.right >> info.bottom >> info.clientX >> info.clientY >> info.clientWidth >>
+        info.clientHeight >> info.className;
     info.visible = visible != 0;
+    info.enabled = enabled != 0;
     return info;
 }
 
 std::vector<ChildWindow> WineSession::Children(uint64_t parent, bool visibleOnly)
 {
     std::vector<ChildWindow> children;
-    for (const std::string& line : Lines(Tool({visibleOnly ? "visible-children" : "children", std::to_string(parent)}))) {
+    const std::string command = visibleOnly ? "visible-children" : "children";
+    for (const std::string& line : Lines(Tool({command, std::to_string(parent)}))) {
         std::istringstream in(line);
         ChildWindow child;
         in >> child.handle >> child.className;
@@ -617,16 +620,8 @@ std::optional<Rgb> WineSession::ReadPixel(int x, int y)
     if (!image)
         return std::nullopt;
     const unsigned long value = XGetPixel(image, 0, 0);
-    // Each channel scaled from its mask to 0..255 (the 24-bit screen has 8-bit masks).
-    auto channel = [value](unsigned long mask) {
-        if (!mask)
-            return 0;
-        int shift = 0;
-        while (!((mask >> shift) & 1))
-            ++shift;
-        const unsigned long max = mask >> shift;
-        return static_cast<int>(((value & mask) >> shift) * 255 / max);
-    };
+    // The 24-bit screen keeps each channel in the 8 bits of its mask.
+    auto channel = [value](unsigned long mask) { return mask ? static_cast<int>((value & mask) / (mask & -mask)) : 0; };
     const Rgb pixel = {channel(image->red_mask), channel(image->green_mask), channel(image->blue_mask)};
     XDestroyImage(image);
     return pixel;

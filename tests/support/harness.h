@@ -132,10 +132,12 @@ struct SessionOptions {
 
 // A window as wintool's info and children commands see it.
 struct WindowInfo {
-    bool visible = false;
-    uint64_t parent = 0;
+    bool visible = false, enabled = false;
+    uint64_t parent = 0, owner = 0;
     unsigned long style = 0;
-    long left = 0, top = 0, right = 0, bottom = 0;   // window rectangle on the screen
+    long left = 0, top = 0, right = 0, bottom = 0;   // the window's rectangle on the screen
+    long clientX = 0, clientY = 0, clientWidth = 0, clientHeight = 0;   // its client area, placed on the screen
+    std::string className;
 };
 
 struct ChildWindow {

@@ -7,10 +7,9 @@
 //   post <hwnd> <msg> <wparam> <lparam>   PostMessageA: its result
 //   send <hwnd> <msg> <wparam> <lparam>   SendMessageA: its result
 //   text <hwnd>                       GetWindowTextA, as UTF-8
-//   class <hwnd>                      the window's class name
-//   info <hwnd>                       visible parent style left top right bottom (window rect)
-//   client <hwnd>                     the client area: left top (on the screen) width height
-//   enabled <hwnd>                    IsWindowEnabled: 1 or 0
+//   info <hwnd>                       visible enabled parent owner style, the window's
+//                                     left top right bottom, the client area's left top (on
+//                                     the screen) width height, and the class name
 //   items <hwnd>                      a combo box's list: one line per item, "<index> <text>"
 //   sent-text <hwnd>                  WM_GETTEXT sent to the window, as UTF-8 (GetWindowTextA
 //                                     gives only the stored title of another process's
@@ -19,7 +18,6 @@
 //   children <hwnd>                   one line per child: handle class text
 //   visible-children <hwnd>           the same for the visible children only
 //   is-window <hwnd>                  1 or 0
-//   owner <hwnd>                      the window's owner (GW_OWNER): handle or 0
 //   message-box <caption> <ms>        waits for a dialog (#32770) with that caption and
 //                                     prints: handle, then its text as hex ANSI bytes
 //   display-mode                      current width height bits, then the registry's
@@ -178,30 +176,21 @@ int main()
                                           static_cast<WPARAM>(number(3)), static_cast<LPARAM>(number(4)))));
     } else if (command == "text") {
         Print(AnsiToUtf8(WindowText(ToHandle(arg(1)))));
-    } else if (command == "class") {
-        char className[256] = {};
-        GetClassNameA(ToHandle(arg(1)), className, sizeof className);
-        Print(className);
     } else if (command == "info") {
         HWND window = ToHandle(arg(1));
-        RECT rect = {};
-        GetWindowRect(window, &rect);
-        char line[256];
-        std::snprintf(line, sizeof line, "%d %llu %lx %ld %ld %ld %ld", IsWindowVisible(window) ? 1 : 0,
-                      FromHandle(GetParent(window)), static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)),
-                      rect.left, rect.top, rect.right, rect.bottom);
-        Print(line);
-    } else if (command == "client") {
-        HWND window = ToHandle(arg(1));
-        RECT client = {};
+        RECT rect = {}, client = {};
         POINT origin = {0, 0};
+        GetWindowRect(window, &rect);
         GetClientRect(window, &client);
         ClientToScreen(window, &origin);
-        char line[128];
-        std::snprintf(line, sizeof line, "%ld %ld %ld %ld", origin.x, origin.y, client.right, client.bottom);
+        char className[256] = {}, line[512];
+        GetClassNameA(window, className, sizeof className);
+        std::snprintf(line, sizeof line, "%d %d %llu %llu %lx %ld %ld %ld %ld %ld %ld %ld %ld %s",
+                      IsWindowVisible(window) ? 1 : 0, IsWindowEnabled(window) ? 1 : 0, FromHandle(GetParent(window)),
+                      FromHandle(GetWindow(window, GW_OWNER)),
+                      static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)), rect.left, rect.top, rect.right,
+                      rect.bottom, origin.x, origin.y, client.right, client.bottom, className);
         Print(line);
-    } else if (command == "enabled") {
-        Print(IsWindowEnabled(ToHandle(arg(1))) ? "1" : "0");
     } else if (command == "items") {
         // Asked in UTF-16: Wine cuts the ANSI answers of another process's list short.
         HWND box = ToHandle(arg(1));
@@ -225,8 +214,6 @@ int main()
         EnumChildWindows(ToHandle(arg(1)), ListChild, 1);
     } else if (command == "is-window") {
         Print(IsWindow(ToHandle(arg(1))) ? "1" : "0");
-    } else if (command == "owner") {
-        Print(std::to_string(FromHandle(GetWindow(ToHandle(arg(1)), GW_OWNER))));
     } else if (command == "message-box") {
         DialogSearch search{arg(1)};
         const DWORD start = GetTickCount();

@@ -148,7 +148,7 @@ TEST_F(ButtonHost, AtRestFramesFacesCaptionsAndTheFontAreAsStoredAndATransparent
     }
     EXPECT_EQ(Session().Tool({"text", handles[1]}), "設定");
     EXPECT_EQ(Session().Tool({"text", handles[4]}), "Command1");
-    EXPECT_EQ(Session().Tool({"class", handles[1]}), "GlowmereCommand");
+    EXPECT_EQ(Session().Window(std::stoull(handles[1])).className, "GlowmereCommand");
     // Wine reports the requested face; the font file's own name says it is IPA's P gothic.
     EXPECT_EQ(Count(host.Output(), "font 1 ＭＳ Ｐゴシック 128 14 IPAPGothic"), 1) << host.Output();
 

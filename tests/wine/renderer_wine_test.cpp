@@ -28,33 +28,17 @@ const bmp::Rgb kStripes[4] = {{220, 40, 40}, {40, 200, 60}, {40, 60, 220}, {230,
 
 std::vector<uint8_t> StripePicture()
 {
-    bmp::Fields s;
-    s.width = kPictureWidth;
-    s.height = 150;
-    std::vector<std::vector<bmp::Rgb>> rows(150);
-    for (auto& row : rows)
-        for (int x = 0; x < kPictureWidth; ++x)
-            row.push_back(kStripes[(x * 8 / kPictureWidth) % 4]);
-    s.pixels = bmp::Rows24(rows);
-    return bmp::Build(s);
+    return bmp::Build24(kPictureWidth, 150, [](int x, int) { return kStripes[(x * 8 / kPictureWidth) % 4]; });
 }
 
 // The spirit picture: a white glow fading to black, 128 x 128 like the saver shell's.
 std::vector<uint8_t> GlowPicture()
 {
-    bmp::Fields s;
-    s.width = 128;
-    s.height = 128;
-    std::vector<std::vector<bmp::Rgb>> rows(128);
-    for (int y = 0; y < 128; ++y) {
-        for (int x = 0; x < 128; ++x) {
-            const double r = std::hypot(x - 63.5, y - 63.5) / 60.0;
-            const auto level = static_cast<uint8_t>(std::lround(r >= 1.0 ? 0.0 : 255.0 * (1.0 - r) * (1.0 - r)));
-            rows[y].push_back({level, level, level});
-        }
-    }
-    s.pixels = bmp::Rows24(rows);
-    return bmp::Build(s);
+    return bmp::Build24(128, 128, [](int x, int y) {
+        const double r = std::hypot(x - 63.5, y - 63.5) / 60.0;
+        const auto level = static_cast<uint8_t>(std::lround(r >= 1.0 ? 0.0 : 255.0 * (1.0 - r) * (1.0 - r)));
+        return bmp::Rgb{level, level, level};
+    });
 }
 
 harness::WineSession& Session()
@@ -170,10 +154,10 @@ protected:
 TEST_F(RendererRun, WithoutPicturesItDrawsAWhiteFloorAndFlatColouredSquaresUnderABlackSkyUntilClosed)
 {
     ASSERT_NO_FATAL_FAILURE(Start());
-    EXPECT_EQ(Session().Tool({"class", std::to_string(window)}), kTitle);
     EXPECT_EQ(Session().Tool({"text", std::to_string(window)}), kTitle);
     // Visible, no parent, covering the 1024 x 768 screen from (0, 0).
     const harness::WindowInfo info = Session().Window(window);
+    EXPECT_EQ(info.className, kTitle);
     EXPECT_TRUE(info.visible);
     EXPECT_EQ(info.parent, 0u);
     EXPECT_EQ(std::vector<long>({info.left, info.top, info.right, info.bottom}), std::vector<long>({0, 0, 1024, 768}));
@@ -262,7 +246,7 @@ TEST_F(RendererRun, ADesktopPictureThatCannotBeOpenedIsReportedAndTheRunGoesOn)
     ASSERT_NE(box.handle, 0u) << "no message box captioned Error";
     const std::string handle = std::to_string(box.handle);
     EXPECT_EQ(box.text, "Failed to open DIB file C:\\n_hale\\Lumadrift1.bmp.\n");
-    EXPECT_EQ(Session().Tool({"owner", handle}), std::to_string(window)) << "owned by the focus window";
+    EXPECT_EQ(Session().Window(box.handle).owner, window) << "owned by the focus window";
     EXPECT_TRUE(renderer.Running());
 
     // OK closes the box.

@@ -166,13 +166,12 @@ protected:
                            : Session().Start(folder / "Glowmere.scr", {"/c"});
         form = Session().WaitForWindow(kTitle, kStartBound);
         ASSERT_NE(form, 0u) << dialog.Output();
-        harness::Eventually([&] { return Session().Window(form).visible; }, kStartBound);
-
-        std::istringstream client(Session().Tool({"client", std::to_string(form)}));
-        int width = 0, height = 0;
-        client >> clientX >> clientY >> width >> height;
-        ASSERT_EQ(width, 496);
-        ASSERT_EQ(height, 246);
+        harness::WindowInfo info;
+        harness::Eventually([&] { return (info = Session().Window(form)).visible; }, kStartBound);
+        ASSERT_EQ(info.clientWidth, 496);
+        ASSERT_EQ(info.clientHeight, 246);
+        clientX = info.clientX;
+        clientY = info.clientY;
         // The children, once all of them are there.
         harness::Eventually([&] { return FindChildren(); }, kStartBound, Millis(200));
         ASSERT_TRUE(panel && repeat && fileButton && setButton && cancelButton)
@@ -238,7 +237,7 @@ protected:
             .has_value();
     }
 
-    bool RepeatEnabled() { return Session().Tool({"enabled", std::to_string(repeat)}) == "1"; }
+    bool RepeatEnabled() { return Session().Window(repeat).enabled; }
     std::string RepeatText() { return Session().Tool({"sent-text", std::to_string(repeat)}); }
 
     // The file label's pixels as bytes, for comparing what two dialogs showed.
@@ -384,7 +383,8 @@ TEST_F(SettingsDialog, TheWholeDialogHasItsGradientTexturedPanelAndEveryControlI
     EXPECT_GT(within(clientX, clientY, kLinkLabel, white), 0.05);
     double underline = 0;
     for (int y = kLinkLabel.y; y < kLinkLabel.y + kLinkLabel.height + 2; ++y)
-        underline = std::max(underline, shot.Fraction(clientX + 12, clientY + y, clientX + 160, clientY + y + 1, white));
+        underline =
+            std::max(underline, shot.Fraction(clientX + 12, clientY + y, clientX + 160, clientY + y + 1, white));
     EXPECT_GT(underline, 0.9);
 
     // The repeat box is white while enabled; the buttons' frames, the file button's disabled.
