@@ -173,19 +173,11 @@ std::map<std::string, std::vector<uint8_t>> EdgeFiles()
     files["packed-8-colours-used.bmp"] = bmp::Build(packed);
 
     // Widths whose 24-bit rows need 1, 2 and 3 padding bytes, stored both ways up.
-    for (int width : {5, 6, 7}) {
-        for (int sign : {1, -1}) {
-            bmp::Fields s;
-            s.width = width;
-            s.height = 3 * sign;
-            std::vector<std::vector<Rgb>> rows(3);
-            for (int r = 0; r < 3; ++r)
-                for (int x = 0; x < width; ++x)
-                    rows[r].push_back({static_cast<uint8_t>(40 * r + x), static_cast<uint8_t>(7 * x), static_cast<uint8_t>(255 - x)});
-            s.pixels = bmp::Rows24(rows);
-            files["rgb24-w" + std::to_string(width) + (sign < 0 ? "-topdown" : "") + ".bmp"] = bmp::Build(s);
-        }
-    }
+    const auto rgb24 = [](int x, int r) { return Rgb{uint8_t(40 * r + x), uint8_t(7 * x), uint8_t(255 - x)}; };
+    for (int width : {5, 6, 7})
+        for (int sign : {1, -1})
+            files["rgb24-w" + std::to_string(width) + (sign < 0 ? "-topdown" : "") + ".bmp"] =
+                bmp::Build24(width, 3 * sign, rgb24);
     bmp::Fields td;
     td.width = 2;
     td.height = -2;
@@ -203,15 +195,8 @@ std::map<std::string, std::vector<uint8_t>> EdgeFiles()
     files["pal1-topdown.bmp"] = bmp::Build(td);
 
     // A desktop-sized capture as the saver shell writes it, with an odd width.
-    bmp::Fields desk;
-    desk.width = 1023;
-    desk.height = 767;
-    std::vector<std::vector<Rgb>> rows(767);
-    for (int r = 0; r < 767; ++r)
-        for (int x = 0; x < 1023; ++x)
-            rows[r].push_back({static_cast<uint8_t>(x), static_cast<uint8_t>(r), static_cast<uint8_t>(x ^ r)});
-    desk.pixels = bmp::Rows24(rows);
-    files["desktop-1023x767.bmp"] = bmp::Build(desk);
+    files["desktop-1023x767.bmp"] =
+        bmp::Build24(1023, 767, [](int x, int r) { return Rgb{uint8_t(x), uint8_t(r), uint8_t(x ^ r)}; });
     return files;
 }
 
@@ -247,7 +232,8 @@ TEST(DibReaderUnderWine, GdiAndThePortableConverterGiveTheSameRowsOrTheSameMessa
         DibError error = DibError::None;
         ImageRecord* image = DecodeDibImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &error);
         if (image) {
-            const std::string portable(reinterpret_cast<const char*>(image->pixels), size_t(image->width) * image->height * 3);
+            const std::string portable(reinterpret_cast<const char*>(image->pixels),
+                                       size_t(image->width) * image->height * 3);
             const bool same = gdi[i].kind == "image" && gdi[i].width == image->width &&
                               gdi[i].height == image->height && gdi[i].rgb == portable;
             EXPECT_TRUE(same) << name << ": GDI gave " << gdi[i].kind << " " << gdi[i].width << "x" << gdi[i].height

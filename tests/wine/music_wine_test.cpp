@@ -65,7 +65,8 @@ struct ProbeLog {
     std::vector<std::vector<std::string>> Of(const std::string& kind) const
     {
         std::vector<std::vector<std::string>> found;
-        std::copy_if(lines.begin(), lines.end(), std::back_inserter(found), [&](const auto& f) { return f[0] == kind; });
+        std::copy_if(lines.begin(), lines.end(), std::back_inserter(found),
+                     [&](const auto& f) { return f[0] == kind; });
         return found;
     }
     bool Has(const std::string& line) const
@@ -256,7 +257,8 @@ TEST_F(MusicUnderWine, RepliesComeInTheAnsiCodePage)
 {
     // The player's own text for an empty command, as Shift-JIS bytes.
     const ProbeLog empty = RunProbe({"send", ""});
-    EXPECT_TRUE(empty.Has("result|-1|" + Hex(Cp932("コマンド文字列が指定されていません")))) << ::testing::PrintToString(empty.Steps());
+    EXPECT_TRUE(empty.Has("result|-1|" + Hex(Cp932("コマンド文字列が指定されていません"))))
+        << ::testing::PrintToString(empty.Steps());
     EXPECT_TRUE(empty.Sent().empty());
 
     // An unknown device: winmm's own error text.

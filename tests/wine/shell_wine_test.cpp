@@ -104,7 +104,8 @@ TEST(ShellStartup, WithoutTheRendererTheMessageShowsUntilDismissedThenTheProgram
                 continue;
             }
             EXPECT_EQ(child.className, "Static") << child.text;
-            EXPECT_EQ(Session().Tool({"send", std::to_string(child.handle), std::to_string(kStmGetIcon), "0", "0"}), "0");
+            EXPECT_EQ(Session().Tool({"send", std::to_string(child.handle), std::to_string(kStmGetIcon), "0", "0"}),
+                      "0");
             if (!child.text.empty())
                 texts += child.text + "|";
         }
