@@ -103,6 +103,22 @@ inline std::vector<uint8_t> Rows24(const std::vector<std::vector<Rgb>>& rows)
     return out;
 }
 
+// A plain 24-bit file of width x |height| whose stored row r holds colour(x, r) at column x
+// (bottom row first for a positive height).
+template <class Colour>
+std::vector<uint8_t> Build24(int32_t width, int32_t height, Colour colour)
+{
+    Fields s;
+    s.width = width;
+    s.height = height;
+    std::vector<std::vector<Rgb>> rows(static_cast<size_t>(height < 0 ? -height : height));
+    for (size_t r = 0; r < rows.size(); ++r)
+        for (int x = 0; x < width; ++x)
+            rows[r].push_back(colour(x, static_cast<int>(r)));
+    s.pixels = Rows24(rows);
+    return Build(s);
+}
+
 // Rows of bytes (indices, or 16/32-bit pixels already in little-endian bytes), each
 // padded to 4 bytes.
 inline std::vector<uint8_t> PaddedRows(const std::vector<std::vector<uint8_t>>& rows)

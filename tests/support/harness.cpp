@@ -32,14 +32,6 @@ namespace {
     throw std::runtime_error("harness: " + what);
 }
 
-std::string ReadFile(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::string Trim(std::string text)
 {
     const auto notSpace = [](unsigned char c) { return !std::isspace(c); };
@@ -199,6 +191,33 @@ std::string Process::Output() const { return output_.empty() ? std::string() : R
 
 std::string Hex(const std::string& bytes) { return testoutput::Hex(bytes); }
 
+std::string FromHex(const std::string& hex)
+{
+    std::string out;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return out;
+}
+
+std::string ReadFile(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const fs::path& file, const std::string& bytes)
+{
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+void WriteFile(const fs::path& file, const std::vector<uint8_t>& bytes)
+{
+    WriteFile(file, std::string(bytes.begin(), bytes.end()));
+}
+
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -238,19 +257,11 @@ Rgb Image::At(int x, int y) const
     return {rgb[i], rgb[i + 1], rgb[i + 2]};
 }
 
-Rgb Image::Mean(int x0, int y0, int x1, int y1) const
+std::string Rgb::Hex() const
 {
-    long r = 0, g = 0, b = 0, n = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x, ++n) {
-            const Rgb p = At(x, y);
-            r += p.r;
-            g += p.g;
-            b += p.b;
-        }
-    if (n == 0)
-        return {};
-    return {static_cast<int>(r / n), static_cast<int>(g / n), static_cast<int>(b / n)};
+    char text[8];
+    std::snprintf(text, sizeof text, "%02X%02X%02X", r & 0xFF, g & 0xFF, b & 0xFF);
+    return text;
 }
 
 Image LoadImage(const fs::path& file)
@@ -514,6 +525,49 @@ bool WineSession::WaitForWindowGone(const std::string& title, Millis timeout)
     return Tool({"wait-gone", title, std::to_string(timeout.count())}, timeout + Millis(30000)) == "1";
 }
 
+WindowInfo WineSession::Window(uint64_t handle)
+{
+    std::istringstream in(Tool({"info", std::to_string(handle)}));
+    WindowInfo info;
+    int visible = 0, enabled = 0;
+    in >> visible >> enabled >> info.parent >> info.owner >> std::hex >> info.style >> std::dec >> info.left >>
+        info.top >> info.right >> info.bottom >> info.clientX >> info.clientY >> info.clientWidth >>
+        info.clientHeight >> info.className;
+    info.visible = visible != 0;
+    info.enabled = enabled != 0;
+    return info;
+}
+
+std::vector<ChildWindow> WineSession::Children(uint64_t parent, bool visibleOnly)
+{
+    std::vector<ChildWindow> children;
+    const std::string command = visibleOnly ? "visible-children" : "children";
+    for (const std::string& line : Lines(Tool({command, std::to_string(parent)}))) {
+        std::istringstream in(line);
+        ChildWindow child;
+        in >> child.handle >> child.className;
+        std::getline(in >> std::ws, child.text);
+        children.push_back(child);
+    }
+    return children;
+}
+
+MessageBoxFound WineSession::WaitForMessageBox(const std::string& caption, Millis timeout)
+{
+    const auto lines = Lines(Tool({"message-box", caption, std::to_string(timeout.count())}, timeout + Millis(30000)));
+    MessageBoxFound box;
+    if (!lines.empty())
+        box.handle = std::strtoull(lines[0].c_str(), nullptr, 10);
+    if (lines.size() > 1)
+        box.text = FromHex(lines[1]);
+    return box;
+}
+
+void WineSession::Post(uint64_t window, unsigned message, long long wParam, long long lParam)
+{
+    Tool({"post", std::to_string(window), std::to_string(message), std::to_string(wParam), std::to_string(lParam)});
+}
+
 void WineSession::Key(const std::string& keysym)
 {
     StartNative({"xdotool", "key", "--clearmodifiers", keysym}).Wait(Millis(10000));
@@ -566,16 +620,8 @@ std::optional<Rgb> WineSession::ReadPixel(int x, int y)
     if (!image)
         return std::nullopt;
     const unsigned long value = XGetPixel(image, 0, 0);
-    // Each channel scaled from its mask to 0..255 (the 24-bit screen has 8-bit masks).
-    auto channel = [value](unsigned long mask) {
-        if (!mask)
-            return 0;
-        int shift = 0;
-        while (!((mask >> shift) & 1))
-            ++shift;
-        const unsigned long max = mask >> shift;
-        return static_cast<int>(((value & mask) >> shift) * 255 / max);
-    };
+    // The 24-bit screen keeps each channel in the 8 bits of its mask.
+    auto channel = [value](unsigned long mask) { return mask ? static_cast<int>((value & mask) / (mask & -mask)) : 0; };
     const Rgb pixel = {channel(image->red_mask), channel(image->green_mask), channel(image->blue_mask)};
     XDestroyImage(image);
     return pixel;

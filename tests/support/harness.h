@@ -18,12 +18,30 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace harness {
 
 namespace fs = std::filesystem;
 using Millis = std::chrono::milliseconds;
+
+constexpr unsigned kWmClose = 0x0010;
+constexpr unsigned kWmCommand = 0x0111;
+
+// Asks `done` every `step` until it holds (true) or `timeout` has passed (false).
+template <class Done>
+bool Eventually(Done done, Millis timeout, Millis step = Millis(100))
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (done())
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(step);
+    }
+}
 
 // Where the build put things (compile-time settings of the test programs).
 fs::path ProgramsDir();       // Glowmere.dll and Glowmere.scr
@@ -42,7 +60,6 @@ public:
     Process& operator=(const Process&) = delete;
     ~Process();   // kills the process if it is still running
 
-    pid_t Pid() const { return pid_; }
     bool Running();
     // The exit code, or nothing when the process is still running after `timeout`.
     std::optional<int> Wait(Millis timeout);
@@ -65,6 +82,8 @@ struct RunResult {
 struct Rgb {
     int r = 0, g = 0, b = 0;
     int Brightness() const { return r + g + b; }
+    bool Is(int rgb) const { return r == (rgb >> 16) && g == ((rgb >> 8) & 0xFF) && b == (rgb & 0xFF); }
+    std::string Hex() const;   // "RRGGBB"
 };
 
 struct Image {
@@ -73,8 +92,6 @@ struct Image {
     std::vector<uint8_t> rgb;
 
     Rgb At(int x, int y) const;
-    // The mean colour of the rectangle [x0, x1) × [y0, y1).
-    Rgb Mean(int x0, int y0, int x1, int y1) const;
     // The share of pixels in the rectangle for which `test` holds.
     template <class Test>
     double Fraction(int x0, int y0, int x1, int y1, Test test) const
@@ -90,10 +107,16 @@ struct Image {
 
 // Texts as the tests compare them: the non-empty lines of a program's output (CR dropped),
 // UTF-8 text in code page 932 (what the programs' A functions see on a Japanese system;
-// throws when the text has no such form), and bytes as lower-case hex.
+// throws when the text has no such form), and bytes as lower-case hex and back.
 std::vector<std::string> Lines(const std::string& text);
 std::string Cp932(const std::string& utf8);
 std::string Hex(const std::string& bytes);
+std::string FromHex(const std::string& hex);
+
+std::string ReadFile(const fs::path& file);
+// Replaces the file, making its folder first.
+void WriteFile(const fs::path& file, const std::string& bytes);
+void WriteFile(const fs::path& file, const std::vector<uint8_t>& bytes);
 
 // Reads a binary PPM (P6) file or any picture ImageMagick's convert understands.
 Image LoadImage(const fs::path& file);
@@ -105,6 +128,27 @@ struct SessionOptions {
     // Every program of the session runs inside Wine's virtual desktop of the screen's size
     // (where a switch to 1024 x 768 succeeds on a larger screen) instead of on the X root.
     bool virtualDesktop = false;
+};
+
+// A window as wintool's info and children commands see it.
+struct WindowInfo {
+    bool visible = false, enabled = false;
+    uint64_t parent = 0, owner = 0;
+    unsigned long style = 0;
+    long left = 0, top = 0, right = 0, bottom = 0;   // the window's rectangle on the screen
+    long clientX = 0, clientY = 0, clientWidth = 0, clientHeight = 0;   // its client area, placed on the screen
+    std::string className;
+};
+
+struct ChildWindow {
+    uint64_t handle = 0;
+    std::string className, text;
+};
+
+// A dialog found by its caption (handle 0: none) and its message text in the ANSI code page.
+struct MessageBoxFound {
+    uint64_t handle = 0;
+    std::string text;
 };
 
 struct StartOptions {
@@ -121,8 +165,6 @@ public:
 
     const fs::path& Prefix() const { return prefix_; }
     fs::path DriveC() const { return prefix_ / "drive_c"; }
-    const std::string& Display() const { return display_; }
-    const SessionOptions& Options() const { return options_; }
 
     // The Windows path of a Linux path: inside drive_c it is C:\..., elsewhere Z:\...
     std::string WindowsPath(const fs::path& path) const;
@@ -148,6 +190,11 @@ public:
     uint64_t FindWindow(const std::string& title);
     uint64_t WaitForWindow(const std::string& title, Millis timeout);
     bool WaitForWindowGone(const std::string& title, Millis timeout);
+    WindowInfo Window(uint64_t handle);
+    std::vector<ChildWindow> Children(uint64_t parent, bool visibleOnly = false);
+    MessageBoxFound WaitForMessageBox(const std::string& caption, Millis timeout);
+    // PostMessageA from inside Wine.
+    void Post(uint64_t window, unsigned message, long long wParam = 0, long long lParam = 0);
 
     // Real input through the X server (XTEST), as a user would give it.
     void Key(const std::string& keysym);
@@ -186,10 +233,9 @@ public:
         }
     }
 
+private:
     // Environment of every process the session starts.
     std::map<std::string, std::string> Environment() const;
-
-private:
     static void PausePolling();
     void StartXvfb();
     bool TryStartXvfb();

@@ -7,11 +7,9 @@
 //   post <hwnd> <msg> <wparam> <lparam>   PostMessageA: its result
 //   send <hwnd> <msg> <wparam> <lparam>   SendMessageA: its result
 //   text <hwnd>                       GetWindowTextA, as UTF-8
-//   text-hex <hwnd>                   GetWindowTextA, the ANSI bytes in hex
-//   class <hwnd>                      the window's class name
-//   info <hwnd>                       visible parent style left top right bottom (window rect)
-//   client <hwnd>                     the client area: left top (on the screen) width height
-//   enabled <hwnd>                    IsWindowEnabled: 1 or 0
+//   info <hwnd>                       visible enabled parent owner style, the window's
+//                                     left top right bottom, the client area's left top (on
+//                                     the screen) width height, and the class name
 //   items <hwnd>                      a combo box's list: one line per item, "<index> <text>"
 //   sent-text <hwnd>                  WM_GETTEXT sent to the window, as UTF-8 (GetWindowTextA
 //                                     gives only the stored title of another process's
@@ -20,12 +18,9 @@
 //   children <hwnd>                   one line per child: handle class text
 //   visible-children <hwnd>           the same for the visible children only
 //   is-window <hwnd>                  1 or 0
-//   owner <hwnd>                      the window's owner (GW_OWNER): handle or 0
 //   message-box <caption> <ms>        waits for a dialog (#32770) with that caption and
 //                                     prints: handle, then its text as hex ANSI bytes
 //   display-mode                      current width height bits, then the registry's
-//   set-mode <width> <height> <flags>  ChangeDisplaySettingsA with the current mode's other
-//                                     fields: its result (0 = DISP_CHANGE_SUCCESSFUL)
 //   processes                         one line per process: id and executable name
 //   terminate <process id>            TerminateProcess (no clean-up runs): 1 or 0
 //   host <title> <width> <height> [x y]   creates a top-level window with that client
@@ -52,34 +47,14 @@ namespace {
 using testoutput::Hex;
 constexpr auto Print = testoutput::PrintLine;
 
-std::string ToAnsi(const wchar_t* text)
-{
-    const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? n : 1, '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), n, nullptr, nullptr);
-    out.resize(std::strlen(out.c_str()));
-    return out;
-}
+std::string Utf8(const wchar_t* text) { return testoutput::FromWide(text, CP_UTF8); }
 
 std::string AnsiToUtf8(const std::string& text)
 {
-    const int wn = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(wn > 0 ? wn : 1, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), wn);
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? n : 1, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, out.data(), n, nullptr, nullptr);
-    out.resize(std::strlen(out.c_str()));
-    return out;
-}
-
-std::string Utf8(const std::wstring& text)
-{
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? n : 1, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), n, nullptr, nullptr);
-    out.resize(std::strlen(out.c_str()));
-    return out;
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(n > 0 ? n : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), n);
+    return Utf8(wide.c_str());
 }
 
 HWND ToHandle(const std::string& text)
@@ -175,11 +150,7 @@ int Host(const std::string& title, int width, int height, int x, int y)
 int main()
 {
     _setmode(_fileno(stdout), _O_BINARY);
-    int argc = 0;
-    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &argc);
-    std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i)
-        args.push_back(ToAnsi(wide[i]));
+    const std::vector<std::string> args = testoutput::Arguments(CP_ACP);
     if (args.empty()) {
         Print("usage: wintool <command> ...");
         return 2;
@@ -205,32 +176,21 @@ int main()
                                           static_cast<WPARAM>(number(3)), static_cast<LPARAM>(number(4)))));
     } else if (command == "text") {
         Print(AnsiToUtf8(WindowText(ToHandle(arg(1)))));
-    } else if (command == "text-hex") {
-        Print(Hex(WindowText(ToHandle(arg(1)))));
-    } else if (command == "class") {
-        char className[256] = {};
-        GetClassNameA(ToHandle(arg(1)), className, sizeof className);
-        Print(className);
     } else if (command == "info") {
         HWND window = ToHandle(arg(1));
-        RECT rect = {};
-        GetWindowRect(window, &rect);
-        char line[256];
-        std::snprintf(line, sizeof line, "%d %llu %lx %ld %ld %ld %ld", IsWindowVisible(window) ? 1 : 0,
-                      FromHandle(GetParent(window)), static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)),
-                      rect.left, rect.top, rect.right, rect.bottom);
-        Print(line);
-    } else if (command == "client") {
-        HWND window = ToHandle(arg(1));
-        RECT client = {};
+        RECT rect = {}, client = {};
         POINT origin = {0, 0};
+        GetWindowRect(window, &rect);
         GetClientRect(window, &client);
         ClientToScreen(window, &origin);
-        char line[128];
-        std::snprintf(line, sizeof line, "%ld %ld %ld %ld", origin.x, origin.y, client.right, client.bottom);
+        char className[256] = {}, line[512];
+        GetClassNameA(window, className, sizeof className);
+        std::snprintf(line, sizeof line, "%d %d %llu %llu %lx %ld %ld %ld %ld %ld %ld %ld %ld %s",
+                      IsWindowVisible(window) ? 1 : 0, IsWindowEnabled(window) ? 1 : 0, FromHandle(GetParent(window)),
+                      FromHandle(GetWindow(window, GW_OWNER)),
+                      static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)), rect.left, rect.top, rect.right,
+                      rect.bottom, origin.x, origin.y, client.right, client.bottom, className);
         Print(line);
-    } else if (command == "enabled") {
-        Print(IsWindowEnabled(ToHandle(arg(1))) ? "1" : "0");
     } else if (command == "items") {
         // Asked in UTF-16: Wine cuts the ANSI answers of another process's list short.
         HWND box = ToHandle(arg(1));
@@ -240,7 +200,7 @@ int main()
             std::wstring text(length > 0 ? static_cast<size_t>(length) + 1 : 1, L'\0');
             SendMessageW(box, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
             text.resize(std::wcslen(text.c_str()));
-            Print(std::to_string(i) + " " + Utf8(text));
+            Print(std::to_string(i) + " " + Utf8(text.c_str()));
         }
     } else if (command == "sent-text") {
         wchar_t text[4096] = {};
@@ -254,8 +214,6 @@ int main()
         EnumChildWindows(ToHandle(arg(1)), ListChild, 1);
     } else if (command == "is-window") {
         Print(IsWindow(ToHandle(arg(1))) ? "1" : "0");
-    } else if (command == "owner") {
-        Print(std::to_string(FromHandle(GetWindow(ToHandle(arg(1)), GW_OWNER))));
     } else if (command == "message-box") {
         DialogSearch search{arg(1)};
         const DWORD start = GetTickCount();
@@ -280,13 +238,6 @@ int main()
         std::snprintf(line, sizeof line, "%lu %lu %lu %lu %lu %lu", current.dmPelsWidth, current.dmPelsHeight,
                       current.dmBitsPerPel, registry.dmPelsWidth, registry.dmPelsHeight, registry.dmBitsPerPel);
         Print(line);
-    } else if (command == "set-mode") {
-        DEVMODEA mode = {};
-        mode.dmSize = sizeof mode;
-        EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode);
-        mode.dmPelsWidth = static_cast<DWORD>(number(1));
-        mode.dmPelsHeight = static_cast<DWORD>(number(2));
-        Print(std::to_string(ChangeDisplaySettingsA(&mode, static_cast<DWORD>(number(3)))));
     } else if (command == "processes") {
         HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
         PROCESSENTRY32 entry = {};

@@ -4,7 +4,6 @@
 // the settings dialog makes its buttons, initialises every Command child it finds, and
 // prints (UTF-8, one line each, flushed at once):
 //
-//   host <hwnd>                         the host window
 //   button <id> <hwnd>                  each button
 //   font <id> <face> <charset> <height> <file's family>
 //                                       what the caption font really is: the face Wine
@@ -158,7 +157,6 @@ int main()
         Print("no host window");
         return 1;
     }
-    Print("host " + Handle(host));
 
     // The form data of each button, as a host keeps it.
     Placed buttonsToMake[kButtons] = {{1, 20, 20, 81, 25, {}},   {2, 120, 20, 81, 25, {}},

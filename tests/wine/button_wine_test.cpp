@@ -8,7 +8,6 @@
 #include <functional>
 #include <iostream>
 #include <sstream>
-#include <thread>
 #include <vector>
 
 #include "harness.h"
@@ -19,7 +18,6 @@ using harness::Millis;
 using harness::Rgb;
 
 constexpr char kHostTitle[] = "Glowmere button host";
-constexpr unsigned kWmClose = 0x0010;
 constexpr unsigned kSetEnabled = 0x8000 + 1;   // WM_APP + 1
 
 // Screen rectangles of the host's buttons.
@@ -38,16 +36,9 @@ constexpr Box kHost = {100, 100, 400, 160};
 // Over the host's own background, away from every button.
 constexpr int kOffX = 300, kOffY = 240;
 
-bool Is(Rgb p, int rgb) { return p.r == (rgb >> 16) && p.g == ((rgb >> 8) & 0xFF) && p.b == (rgb & 0xFF); }
 std::function<bool(Rgb)> Colour(int rgb)
 {
-    return [rgb](Rgb p) { return Is(p, rgb); };
-}
-std::string Show(Rgb p)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%02X%02X%02X", p.r, p.g, p.b);
-    return text;
+    return [rgb](Rgb p) { return p.Is(rgb); };
 }
 
 harness::WineSession& Session()
@@ -69,14 +60,8 @@ int Pixels(const harness::Image& shot, int x0, int y0, int x1, int y1, Test test
 
 int Count(const std::string& output, const std::string& line)
 {
-    std::istringstream lines(output);
-    int n = 0;
-    for (std::string l; std::getline(lines, l);) {
-        if (!l.empty() && l.back() == '\r')
-            l.pop_back();
-        n += l == line;
-    }
-    return n;
+    const auto lines = harness::Lines(output);
+    return static_cast<int>(std::count(lines.begin(), lines.end(), line));
 }
 
 class ButtonHost : public ::testing::Test {
@@ -97,20 +82,14 @@ protected:
     void TearDown() override
     {
         if (host.Running()) {
-            Session().Tool({"post", std::to_string(window), std::to_string(kWmClose), "0", "0"});
+            Session().Post(window, harness::kWmClose);
             host.Wait(Millis(5000));
         }
     }
 
     bool WaitForLine(const std::string& line, Millis timeout)
     {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (Count(host.Output(), line) == 0) {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            std::this_thread::sleep_for(Millis(20));
-        }
-        return true;
+        return harness::Eventually([&] { return Count(host.Output(), line) > 0; }, timeout, Millis(20));
     }
 
     // How long until the pixel passes `test`, counted from before the mouse starts to move.
@@ -133,16 +112,16 @@ protected:
     }
 };
 
-TEST_F(ButtonHost, TheRestingFaceRunsFromWhiteToLilacInsideTheBlueFrame)
+TEST_F(ButtonHost, AtRestFramesFacesCaptionsAndTheFontAreAsStoredAndATransparentButtonShowsOnlyItsCaption)
 {
     const harness::Image shot = Session().Screenshot("resting");
     for (const Box& b : {kOk, kCancel, kDefault}) {
         // The frame line, away from its rounded corners.
-        EXPECT_EQ(Show(shot.At(b.x + 40, b.y + 1)), "003C74");
-        EXPECT_EQ(Show(shot.At(b.x + 40, b.y + b.height - 2)), "003C74");
-        EXPECT_EQ(Show(shot.At(b.x + 1, b.y + 10)), "003C74");
-        EXPECT_EQ(Show(shot.At(b.x + b.width - 2, b.y + 10)), "003C74");
-        EXPECT_EQ(Show(shot.At(b.x + 20, b.y + 3)), "F3F3EE");
+        EXPECT_EQ(shot.At(b.x + 40, b.y + 1).Hex(), "003C74");
+        EXPECT_EQ(shot.At(b.x + 40, b.y + b.height - 2).Hex(), "003C74");
+        EXPECT_EQ(shot.At(b.x + 1, b.y + 10).Hex(), "003C74");
+        EXPECT_EQ(shot.At(b.x + b.width - 2, b.y + 10).Hex(), "003C74");
+        EXPECT_EQ(shot.At(b.x + 20, b.y + 3).Hex(), "F3F3EE");
     }
     // Inside the frame the face falls evenly from white towards (0xC6, 0xC5, 0xD7),
     // reached at the last row (24) that the frame covers.
@@ -159,26 +138,28 @@ TEST_F(ButtonHost, TheRestingFaceRunsFromWhiteToLilacInsideTheBlueFrame)
     EXPECT_EQ(shot.Fraction(kOk.x + 4, kOk.y + 2, kOk.x + 18, kOk.y + 23, black), 0.0);
 
     // The stored captions reached the windows; nothing stored gives "Command1".
-    const std::string output = host.Output();
-    std::istringstream lines(output);
-    std::vector<std::string> handles(6);
-    for (std::string l; std::getline(lines, l);) {
-        std::istringstream words(l);
+    std::vector<std::string> handles(7);
+    for (const std::string& line : harness::Lines(host.Output())) {
+        std::istringstream words(line);
         std::string kind;
-        int id = 0;
-        words >> kind >> id;
-        if (kind == "button" && id >= 1 && id <= 5)
-            words >> handles[static_cast<size_t>(id)];
+        size_t id = 0;
+        if (words >> kind >> id && kind == "button" && id < handles.size())
+            words >> handles[id];
     }
     EXPECT_EQ(Session().Tool({"text", handles[1]}), "設定");
     EXPECT_EQ(Session().Tool({"text", handles[4]}), "Command1");
-    EXPECT_EQ(Session().Tool({"class", handles[1]}), "GlowmereCommand");
-}
-
-TEST_F(ButtonHost, TheCaptionIsDrawnWithAShiftJisGothicFromTheIpaFonts)
-{
-    // Wine reports the requested face; the font file's own name says which it is.
+    EXPECT_EQ(Session().Window(std::stoull(handles[1])).className, "GlowmereCommand");
+    // Wine reports the requested face; the font file's own name says it is IPA's P gothic.
     EXPECT_EQ(Count(host.Output(), "font 1 ＭＳ Ｐゴシック 128 14 IPAPGothic"), 1) << host.Output();
+
+    // A transparent button: its caption over the host's own background, no frame.
+    const Box& c = kClear;
+    const auto background = Colour(0xA0C8A0);
+    EXPECT_GT(shot.Fraction(c.x, c.y, c.x + c.width, c.y + c.height, background), 0.8);
+    EXPECT_GT(shot.Fraction(c.x, c.y + 5, c.x + c.width, c.y + 19, [](Rgb p) { return p.Brightness() < 150; }), 0.03);
+    EXPECT_EQ(shot.Fraction(c.x, c.y, c.x + c.width, c.y + c.height, Colour(0x003C74)), 0.0);
+    // Below the buttons the host is its own background.
+    EXPECT_GT(shot.Fraction(kHost.x, kHost.y + 120, kHost.x + kHost.width, kHost.y + 160, background), 0.99);
 }
 
 TEST_F(ButtonHost, HoveringShowsTheOrangeRimWithin200MsAndLeavingRestoresIt)
@@ -190,8 +171,8 @@ TEST_F(ButtonHost, HoveringShowsTheOrangeRimWithin200MsAndLeavingRestoresIt)
         in.push_back(hovered->count());
         if (i == 0) {
             const harness::Image shot = Session().Screenshot("hovered");
-            EXPECT_EQ(Show(shot.At(kOk.x + 20, kOk.y + 2)), "FFF0CF");
-            EXPECT_EQ(Show(shot.At(kOk.x + 20, kOk.y + 22)), "E59700");
+            EXPECT_EQ(shot.At(kOk.x + 20, kOk.y + 2).Hex(), "FFF0CF");
+            EXPECT_EQ(shot.At(kOk.x + 20, kOk.y + 22).Hex(), "E59700");
             // The hot face: lilac at the top, white at the bottom.
             EXPECT_LT(shot.At(kOk.x + 8, kOk.y + 5).Brightness(), shot.At(kOk.x + 8, kOk.y + 19).Brightness());
         }
@@ -200,13 +181,8 @@ TEST_F(ButtonHost, HoveringShowsTheOrangeRimWithin200MsAndLeavingRestoresIt)
         ASSERT_TRUE(left.has_value()) << "the orange rim stayed";
         out.push_back(left->count());
     }
-    std::cout << "hover in (ms, from the start of the mouse move):";
-    for (long v : in)
-        std::cout << " " << v;
-    std::cout << "\nhover out (ms):";
-    for (long v : out)
-        std::cout << " " << v;
-    std::cout << std::endl;
+    std::cout << "hover in / out (ms, from the start of the mouse move): " << ::testing::PrintToString(in) << " / "
+              << ::testing::PrintToString(out) << std::endl;
     std::sort(in.begin(), in.end());
     std::sort(out.begin(), out.end());
     EXPECT_LE(in[1], 200);   // the median of three
@@ -264,7 +240,7 @@ TEST_F(ButtonHost, ADragOffTheButtonWhileHeldRaisesNoClick)
     Xdotool({"mousedown", "1"});
     // Held: the Pressed frame, its line one pixel further in.
     EXPECT_TRUE(Session().WaitForPixel(kCancel.x + 20, kCancel.y + 2, Colour(0x003C74), Millis(2000)));
-    EXPECT_EQ(Show(*Session().ReadPixel(kCancel.x + 20, kCancel.y + 0)), "ECE9D8");
+    EXPECT_EQ(Session().ReadPixel(kCancel.x + 20, kCancel.y + 0).value().Hex(), "ECE9D8");
     Session().Screenshot("held");
     Session().MoveMouse(kOffX, kOffY);
     EXPECT_TRUE(Session().WaitForPixel(kCancel.x + 20, kCancel.y + 2, Colour(0xCEE7FF), Millis(3000)))
@@ -285,9 +261,9 @@ TEST_F(ButtonHost, ADisabledButtonShowsTheDisableFrameAGreyedCaptionAndRaisesNot
 {
     const harness::Image shot = Session().Screenshot("disabled");
     const Box& b = kDisabled;
-    EXPECT_EQ(Show(shot.At(b.x + 40, b.y + 1)), "C9C7BA");
-    EXPECT_EQ(Show(shot.At(b.x + 1, b.y + 10)), "C9C7BA");
-    EXPECT_EQ(Show(shot.At(b.x + 20, b.y + 3)), "F5F4EA");
+    EXPECT_EQ(shot.At(b.x + 40, b.y + 1).Hex(), "C9C7BA");
+    EXPECT_EQ(shot.At(b.x + 1, b.y + 10).Hex(), "C9C7BA");
+    EXPECT_EQ(shot.At(b.x + 20, b.y + 3).Hex(), "F5F4EA");
     // "..." is drawn, but greyed (Wine's grey text is #A6A6A6): three grey dots, no black.
     const auto black = [](Rgb p) { return p.Brightness() < 150; };
     const auto grey = [](Rgb p) {
@@ -299,13 +275,13 @@ TEST_F(ButtonHost, ADisabledButtonShowsTheDisableFrameAGreyedCaptionAndRaisesNot
     // Hover, clicks with every button and the poll change nothing.
     Session().MoveMouse(b.CentreX(), b.CentreY());
     std::this_thread::sleep_for(Millis(400));
-    EXPECT_EQ(Show(*Session().ReadPixel(b.x + 20, b.y + 3)), "F5F4EA");
+    EXPECT_EQ(Session().ReadPixel(b.x + 20, b.y + 3).value().Hex(), "F5F4EA");
     for (int button : {1, 3, 2})
         Session().Click(button);
     Session().MoveMouse(kOffX, kOffY);
     std::this_thread::sleep_for(Millis(800));
     EXPECT_EQ(Count(host.Output(), "click 3"), 0) << host.Output();
-    EXPECT_EQ(Show(*Session().ReadPixel(b.x + 40, b.y + 1)), "C9C7BA");
+    EXPECT_EQ(Session().ReadPixel(b.x + 40, b.y + 1).value().Hex(), "C9C7BA");
 
     // The same button, enabled by its host, clicks.
     Session().Tool({"post", std::to_string(window), std::to_string(kSetEnabled), "3", "1"});
@@ -326,19 +302,6 @@ TEST_F(ButtonHost, AClickThatClosesTheFormEndsTheHostCleanly)
     EXPECT_EQ(host.Wait(Millis(10000)), 0) << host.Output();
     EXPECT_EQ(Count(host.Output(), "click 6"), 1) << host.Output();
     EXPECT_EQ(Session().FindWindow(kHostTitle), 0u);
-}
-
-TEST_F(ButtonHost, ATransparentButtonShowsOnlyItsCaptionOverTheHost)
-{
-    const harness::Image shot = Session().Screenshot("transparent");
-    const Box& b = kClear;
-    const auto background = [](Rgb p) { return Is(p, 0xA0C8A0); };
-    const auto dark = [](Rgb p) { return p.Brightness() < 150; };
-    EXPECT_GT(shot.Fraction(b.x, b.y, b.x + b.width, b.y + b.height, background), 0.8);
-    EXPECT_GT(shot.Fraction(b.x, b.y + 5, b.x + b.width, b.y + 19, dark), 0.03);
-    EXPECT_EQ(shot.Fraction(b.x, b.y, b.x + b.width, b.y + b.height, Colour(0x003C74)), 0.0);
-    // Below the buttons the host is its own background.
-    EXPECT_GT(shot.Fraction(kHost.x, kHost.y + 120, kHost.x + kHost.width, kHost.y + 160, background), 0.99);
 }
 
 }  // namespace

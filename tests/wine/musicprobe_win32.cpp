@@ -7,17 +7,16 @@
 //   mp3 <file> <seconds>         MP3Start, one MP3Check a second, then MP3Stop
 //   wav <file> <seconds>         WAVPlay, wait, WAVStop, then 1.5 s more
 //   send <command>               SendMCI: the code, then the reply's ANSI bytes in hex
-//   status <command>             MCIStatus: the result's ANSI bytes in hex
 //
-// Lines (fields separated by "|", times in ms since the start):
-//   mci|<ms>|<command>|<null, text or buffer>|<length>|<code>|<reply written>
+// Lines (fields separated by "|"):
+//   mci|<command>|<null, text or buffer>|<length>|<code>|<reply written>
 //   error-text|<code>|<length>|<1 or 0>|<text>
 //   wave-out-devices|<count>
 //   play-sound|<name or (null)>|<flags>|<1 or 0>
-//   tick|<n>|<CdMonitorOn 1 or 0>   check|<n>|<MP3IsPlaying 1 or 0>
-//   observe|<ms>|<position reply>|<length reply>   (a separate alias-free query)
-//   done
-// The steps run on a thread that keeps pumping messages, as the saver form's timers do.
+//   tick|<n>|<CdMonitorOn 1 or 0>
+//   observe|<position reply>|<length reply>   (four times a second, past the player)
+//   result|...   done
+// Between steps the probe keeps dispatching messages, as the saver form's loop does between ticks.
 #include <windows.h>
 #include <mmsystem.h>
 #include <shellapi.h>
@@ -38,10 +37,6 @@ namespace {
 using testoutput::Hex;
 constexpr auto Line = testoutput::PrintLine;
 
-DWORD g_start = 0;
-
-std::string Ms() { return std::to_string(GetTickCount() - g_start); }
-
 // Forwards to winmm and prints each call.
 class LoggingPlatform final : public glowmere::MusicPlatform {
 public:
@@ -54,7 +49,7 @@ public:
         std::string reply;
         if (returnText && returnLength > 0)
             reply.assign(returnText, strnlen(returnText, returnLength));
-        Line("mci|" + Ms() + "|" + command + "|" + kind + "|" + std::to_string(returnLength) + "|" +
+        Line("mci|" + std::string(command) + "|" + kind + "|" + std::to_string(returnLength) + "|" +
              std::to_string(code) + "|" + reply);
         return code;
     }
@@ -111,7 +106,7 @@ void Observe()
     char position[64] = {}, length[64] = {};
     mciSendStringA("status MP3Play position", position, sizeof position, nullptr);
     mciSendStringA("status MP3Play length", length, sizeof length, nullptr);
-    Line("observe|" + Ms() + "|" + position + "|" + length);
+    Line(std::string("observe|") + position + "|" + length);
 }
 
 int RunCd(glowmere::Lumadrift_BGM& bgm, int repeat, int ticks)
@@ -162,20 +157,10 @@ int RunWav(glowmere::Lumadrift_BGM& bgm, const std::string& file, int seconds)
 
 int main()
 {
-    g_start = GetTickCount();
     // Arguments as the ANSI code page sees them, like the program's own strings.
-    int argc = 0;
-    wchar_t** wargv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i) {
-        const int n = WideCharToMultiByte(CP_ACP, 0, wargv[i], -1, nullptr, 0, nullptr, nullptr);
-        std::string text(n > 0 ? n - 1 : 0, '\0');
-        if (n > 1)
-            WideCharToMultiByte(CP_ACP, 0, wargv[i], -1, text.data(), n, nullptr, nullptr);
-        args.push_back(text);
-    }
+    const std::vector<std::string> args = testoutput::Arguments(CP_ACP);
     if (args.empty()) {
-        Line("usage: musicprobe cd|mp3|wav|send|status ...");
+        Line("usage: musicprobe cd|mp3|wav|send ...");
         return 2;
     }
 
@@ -193,9 +178,6 @@ int main()
     } else if (what == "send") {
         const glowmere::MciResult result = bgm.SendMCI(arg(1));
         Line("result|" + std::to_string(result.code) + "|" + Hex(result.reply));
-        code = 0;
-    } else if (what == "status") {
-        Line("result|" + Hex(bgm.MCIStatus(arg(1))));
         code = 0;
     }
     Line("done");

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
-#include <thread>
 
 #include "harness.h"
 
@@ -19,7 +17,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr char kRendererTitle[] = "Lumadrift_VC";
 constexpr char kControllerTitle[] = "Lumadrift_Main";
-constexpr unsigned kWmClose = 0x0010;
 const Millis kWindowTimeout(30000);
 
 harness::WineSession& Session()
@@ -30,7 +27,7 @@ harness::WineSession& Session()
 
 fs::path WorkingFolder() { return Session().DriveC() / "n_hale"; }
 
-// A picture no screen shows by chance: four coloured quarters, a gradient band and a grid.
+// A picture no screen shows by chance: four coloured quarters and a white bar.
 fs::path DesktopPicture()
 {
     static const fs::path picture = [] {
@@ -76,14 +73,13 @@ protected:
     {
         // Whatever a case left running ends with a close request to the renderer.
         if (const uint64_t renderer = Session().FindWindow(kRendererTitle))
-            Session().Tool({"post", std::to_string(renderer), std::to_string(kWmClose), "0", "0"});
+            Session().Post(renderer, harness::kWmClose);
         Session().WaitForWindowGone(kRendererTitle, Millis(10000));
         shell_.Wait(Millis(5000));
         shell_.Kill();
         // A renderer's process outlives its window by its teardown; the next case must not
         // mistake it for its own.
-        for (int i = 0; i < 50 && RendererProcessRunning(); ++i)
-            std::this_thread::sleep_for(Millis(200));
+        harness::Eventually([&] { return !RendererProcessRunning(); }, Millis(30000), Millis(200));
     }
 
     // Starts the shell and waits for the renderer's window.
@@ -99,30 +95,22 @@ protected:
     Process shell_;
 };
 
-uint32_t Le32(const std::string& bytes, size_t at)
-{
-    return static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8 |
-           static_cast<uint8_t>(bytes[at + 2]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 3])) << 24;
-}
-
-std::string ReadBytes(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The header of an uncompressed 24-bit bottom-up file of the given size.
+// A complete file with the header of an uncompressed 24-bit bottom-up picture of the size:
+// header size, width, height, bits per pixel, compression.
 void ExpectUncompressed24Bit(const fs::path& file, uint32_t width, uint32_t height)
 {
-    const std::string bytes = ReadBytes(file);
+    const std::string bytes = harness::ReadFile(file);
     ASSERT_GE(bytes.size(), 54u) << file;
+    const auto le32 = [&](size_t at) {
+        uint32_t v = 0;
+        for (int i = 3; i >= 0; --i)
+            v = v << 8 | static_cast<uint8_t>(bytes[at + i]);
+        return v;
+    };
     EXPECT_EQ(bytes.substr(0, 2), "BM");
-    EXPECT_EQ(Le32(bytes, 14), 40u);
-    EXPECT_EQ(Le32(bytes, 18), width);
-    EXPECT_EQ(Le32(bytes, 22), height);
-    EXPECT_EQ(static_cast<uint8_t>(bytes[28]), 24);
-    EXPECT_EQ(Le32(bytes, 30), 0u);
-    EXPECT_EQ(bytes.size(), Le32(bytes, 10) + ((width * 3 + 3) & ~3u) * height);
+    EXPECT_EQ(std::vector<uint32_t>({le32(14), le32(18), le32(22), le32(28) & 0xFFFF, le32(30)}),
+              std::vector<uint32_t>({40, width, height, 24, 0}));
+    EXPECT_EQ(bytes.size(), le32(10) + ((width * 3 + 3) & ~3u) * height);
 }
 
 TEST_F(SaverRun, CapturesTheDesktopShowsItAsTheFloorAndEndsTogetherWithTheRenderer)
@@ -176,7 +164,7 @@ TEST_F(SaverRun, AnEmptyArgumentStringRunsTheSameWay)
     EXPECT_TRUE(fs::exists(WorkingFolder() / "Lumadrift1.bmp"));
     EXPECT_TRUE(fs::exists(WorkingFolder() / "Lumadrift2.bmp"));
     EXPECT_NE(Session().FindWindow(kControllerTitle), 0u);
-    Session().Tool({"post", std::to_string(renderer), std::to_string(kWmClose), "0", "0"});
+    Session().Post(renderer, harness::kWmClose);
     EXPECT_EQ(shell_.Wait(Millis(5000)), 0);
 }
 
@@ -199,8 +187,8 @@ TEST_F(SaverRun, ACloseRequestToTheControllerEndsTheShellAndLeavesTheRenderer)
     const uint64_t controller = Session().FindWindow(kControllerTitle);
     ASSERT_NE(controller, 0u);
     // Never shown: it only carries the title that keeps a second run out.
-    EXPECT_EQ(Session().Tool({"info", std::to_string(controller)}).substr(0, 2), "0 ");
-    Session().Tool({"post", std::to_string(controller), std::to_string(kWmClose), "0", "0"});
+    EXPECT_FALSE(Session().Window(controller).visible);
+    Session().Post(controller, harness::kWmClose);
     EXPECT_EQ(shell_.Wait(Millis(10000)), 0);
     EXPECT_FALSE(Session().WaitForWindowGone(kRendererTitle, Millis(1500)));
     EXPECT_TRUE(RendererProcessRunning());
@@ -220,7 +208,7 @@ TEST_F(SaverRun, ARendererKilledByItsProcessIdEndsTheShellWithinASecond)
 
 TEST_F(SaverRun, ARendererThatCannotBeStartedEndsTheShellAtItsFirstWatch)
 {
-    std::ofstream(folder_ / "Glowmere.dll", std::ios::trunc) << "not a program\n";
+    harness::WriteFile(folder_ / "Glowmere.dll", "not a program\n");
     shell_ = Session().Start(folder_ / "Glowmere.scr", {"/s"});
     EXPECT_EQ(shell_.Wait(Millis(15000)), 0);
     EXPECT_EQ(Session().FindWindow(kRendererTitle), 0u);
@@ -230,9 +218,9 @@ TEST_F(SaverRun, ARendererThatCannotBeStartedEndsTheShellAtItsFirstWatch)
 TEST_F(SaverRun, AnUnwritableWorkingFolderLeavesTheRunUntexturedAndSilent)
 {
     fs::remove_all(WorkingFolder());
-    std::ofstream(WorkingFolder()) << "a file where the folder should be\n";
+    harness::WriteFile(WorkingFolder(), "a file where the folder should be\n");
     ASSERT_NE(StartRun({"/s"}), 0u) << shell_.Output();
-    EXPECT_EQ(Session().Tool({"message-box", "Error", "2000"}), "0");
+    EXPECT_EQ(Session().WaitForMessageBox("Error", Millis(2000)).handle, 0u);
     std::this_thread::sleep_for(Millis(1500));
     const harness::Image shot = Session().Screenshot("unwritable-folder");
     EXPECT_GT(shot.Fraction(0, 470, 1024, 768, [](Rgb p) { return p.Brightness() > 720; }), 0.9)
@@ -268,17 +256,16 @@ protected:
         const fs::path music = Session().DriveC() / "music";
         fs::create_directories(music);
         if (!file.empty())
-            std::ofstream(music / file) << "sound\n";
+            harness::WriteFile(music / file, "sound\n");
         const std::string path = file.empty() ? std::string() : "C:\\music\\" + file;
-        std::ofstream(folder_ / "Glowmere.ini", std::ios::binary)
-            << harness::Cp932("[Section]\r\nBGM区分= " + std::to_string(kind) + "\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=" + path +
-                              "\r\n");
+        harness::WriteFile(folder_ / "Glowmere.ini", harness::Cp932("[Section]\r\nBGM区分= " + std::to_string(kind) +
+                                                                   "\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=" + path + "\r\n"));
         const uint64_t renderer = StartRun({"/s"});
         EXPECT_NE(renderer, 0u);
         std::this_thread::sleep_for(Millis(1200));   // a few music ticks
-        Session().Tool({"post", std::to_string(renderer), std::to_string(kWmClose), "0", "0"});
+        Session().Post(renderer, harness::kWmClose);
         EXPECT_EQ(shell_.Wait(Millis(10000)), 0);
-        std::vector<std::string> calls = harness::Lines(ReadBytes(folder_ / "music-calls.log"));
+        std::vector<std::string> calls = harness::Lines(harness::ReadFile(folder_ / "music-calls.log"));
         // Status polls repeat with the ticks; the sequence of everything else is what counts.
         calls.erase(std::remove_if(calls.begin(), calls.end(),
                                    [](const std::string& c) { return c.rfind("send status ", 0) == 0; }),

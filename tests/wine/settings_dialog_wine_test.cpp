@@ -1,22 +1,19 @@
 // The settings dialog under Wine: the real Glowmere.scr /c in a program folder of its own,
 // driven with the real mouse and keyboard through the X server. Its INI files are written
-// and read back through the private-profile functions (settings_probe.exe); what the
-// dialog hands to WritePrivateProfileStringA is seen through settings_dialog_probe.exe, the
-// same dialog with a settings platform that prints each write before passing it on.
+// and read back through the private-profile functions by shell_probe.exe, which also shows
+// the same dialog printing what it hands to WritePrivateProfileStringA.
 //
 // The marks and labels have no windows: the tests read them from the screen. The marks
 // are compared pixel for pixel with the stored pictures, the file button's state with the
 // colour of its frame line (#003C74 enabled, #C9C7BA disabled).
 #include <gtest/gtest.h>
 
-
-#include <chrono>
+#include <algorithm>
 #include <cmath>
-#include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "harness.h"
@@ -24,13 +21,15 @@
 namespace {
 
 namespace fs = std::filesystem;
+using harness::Cp932;
+using harness::Hex;
+using harness::Lines;
 using harness::Millis;
 using harness::Process;
 using harness::Rgb;
 
 constexpr char kTitle[] = "<Glowmere>";
 constexpr char kOpenTitle[] = "ﾌｧｲﾙを開く";
-constexpr unsigned kWmClose = 0x0010;
 constexpr unsigned long kWsThickFrame = 0x00040000;
 constexpr unsigned long kWsMaximizeBox = 0x00010000;
 constexpr unsigned long kWsCaption = 0x00C00000;
@@ -72,25 +71,6 @@ harness::WineSession& Session()
     return session;
 }
 
-using harness::Cp932;
-using harness::Hex;
-using harness::Lines;
-
-std::string ReadBytes(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string Show(Rgb p)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%02X%02X%02X", p.r, p.g, p.b);
-    return text;
-}
-
-bool Is(Rgb p, int rgb) { return p.r == (rgb >> 16) && p.g == ((rgb >> 8) & 0xFF) && p.b == (rgb & 0xFF); }
-
 // The row colour of the background, worked out here on its own: |sin(y / (H / 3.142))| × 220.
 Rgb GradientAt(int y, int height)
 {
@@ -119,36 +99,6 @@ int SameAs(const harness::Image& shot, int x, int y, const harness::Image& pictu
     return same;
 }
 
-// A w x h block of the screen as bytes, for comparing what two dialogs showed.
-std::string Block(const harness::Image& shot, int x, int y, int w, int h)
-{
-    std::string block;
-    for (int j = 0; j < h; ++j)
-        for (int i = 0; i < w; ++i) {
-            const Rgb p = shot.At(x + i, y + j);
-            block += {static_cast<char>(p.r), static_cast<char>(p.g), static_cast<char>(p.b)};
-        }
-    return block;
-}
-
-struct WindowInfo {
-    bool visible = false;
-    unsigned long style = 0;
-    long left = 0, top = 0, right = 0, bottom = 0;
-};
-
-WindowInfo Info(uint64_t handle)
-{
-    std::istringstream in(Session().Tool({"info", std::to_string(handle)}));
-    WindowInfo info;
-    unsigned long long parent = 0;
-    int visible = 0;
-    in >> visible >> parent >> std::hex >> info.style >> std::dec >> info.left >> info.top >> info.right >>
-        info.bottom;
-    info.visible = visible != 0;
-    return info;
-}
-
 // ---------------------------------------------------------------------------------------
 // A program folder with its INI file, and one open dialog
 
@@ -168,13 +118,11 @@ protected:
         fs::remove_all(Session().DriveC() / folderName);
         folder = Session().MakeProgramFolder(folderName, {"Glowmere.scr", "Glowmere.dll"});
         windowsFolder = "C:\\" + folderName;
-        for (const char* probe : {"settings_probe.exe", "settings_dialog_probe.exe"})
-            fs::copy_file(harness::TestProgramsDir() / probe, folder / probe);
+        fs::copy_file(harness::TestProgramsDir() / "shell_probe.exe", folder / "shell_probe.exe");
         // Music files, in a folder with a Japanese name.
         fs::remove_all(Session().DriveC() / "音楽");
-        fs::create_directories(Session().DriveC() / "音楽");
-        std::ofstream(Session().DriveC() / "音楽" / "old.mp3") << "ID3";
-        std::ofstream(Session().DriveC() / "音楽" / "song.mp3") << "ID3";
+        harness::WriteFile(Session().DriveC() / "音楽" / "old.mp3", "ID3");
+        harness::WriteFile(Session().DriveC() / "音楽" / "song.mp3", "ID3");
         Session().MoveMouse(1010, 750);   // nothing hovered when the dialog appears
     }
 
@@ -182,24 +130,27 @@ protected:
     {
         if (dialog.Running()) {
             if (form)
-                Session().Tool({"post", std::to_string(form), std::to_string(kWmClose), "0", "0"});
+                Session().Post(form, harness::kWmClose);
             if (!dialog.Wait(kEndBound))
                 dialog.Kill();
         }
         EXPECT_TRUE(Session().WaitForWindowGone(kTitle, Millis(10000)));
     }
 
-    // The INI file as the private-profile functions write it, with the Japanese keys.
-    void WriteSetting(const std::string& key, const std::string& value)
+    // The INI file as the private-profile functions write it, with the Japanese keys:
+    // key, value, key, value...
+    void WriteSettings(const std::vector<std::string>& keysAndValues)
     {
-        const auto run = Session().Run(folder / "settings_probe.exe", {"write", key, value}, kEndBound);
+        std::vector<std::string> args = {"write"};
+        args.insert(args.end(), keysAndValues.begin(), keysAndValues.end());
+        const auto run = Session().Run(folder / "shell_probe.exe", args, kEndBound);
         ASSERT_EQ(run.exitCode, 0) << run.output;
     }
 
     // A value as GetPrivateProfileStringA reads it back: its bytes in hex.
     std::string ReadSetting(const std::string& key)
     {
-        const auto run = Session().Run(folder / "settings_probe.exe", {"get", key}, kEndBound);
+        const auto run = Session().Run(folder / "shell_probe.exe", {"get", key}, kEndBound);
         EXPECT_EQ(run.exitCode, 0) << run.output;
         const auto lines = Lines(run.output);
         return lines.empty() ? "" : lines[0];
@@ -207,71 +158,52 @@ protected:
 
     fs::path IniFile() const { return folder / "Glowmere.ini"; }
 
-    // Starts the dialog (Glowmere.scr /c, or the recording build) and waits until it is on
-    // the screen with everything painted.
+    // Starts the dialog (Glowmere.scr /c, or the recording one in shell_probe.exe) and
+    // waits until it is on the screen with everything painted.
     void Open(bool recording = false)
     {
-        if (recording)
-            dialog = Session().Start(folder / "settings_dialog_probe.exe");
-        else
-            dialog = Session().Start(folder / "Glowmere.scr", {"/c"});
+        dialog = recording ? Session().Start(folder / "shell_probe.exe", {"dialog"})
+                           : Session().Start(folder / "Glowmere.scr", {"/c"});
         form = Session().WaitForWindow(kTitle, kStartBound);
         ASSERT_NE(form, 0u) << dialog.Output();
-        const auto deadline = std::chrono::steady_clock::now() + kStartBound;
-        while (!Info(form).visible && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(Millis(100));
-
-        std::istringstream client(Session().Tool({"client", std::to_string(form)}));
-        int width = 0, height = 0;
-        client >> clientX >> clientY >> width >> height;
-        ASSERT_EQ(width, 496);
-        ASSERT_EQ(height, 246);
+        harness::WindowInfo info;
+        harness::Eventually([&] { return (info = Session().Window(form)).visible; }, kStartBound);
+        ASSERT_EQ(info.clientWidth, 496);
+        ASSERT_EQ(info.clientHeight, 246);
+        clientX = info.clientX;
+        clientY = info.clientY;
         // The children, once all of them are there.
-        std::string children;
-        while (std::chrono::steady_clock::now() < deadline) {
-            children = Session().Tool({"children", std::to_string(form)});
-            FindChildren(children);
-            if (panel && repeat && fileButton && setButton && cancelButton)
-                break;
-            std::this_thread::sleep_for(Millis(200));
-        }
-        ASSERT_NE(panel, 0u) << children;
-        ASSERT_NE(repeat, 0u) << children;
-        ASSERT_NE(fileButton, 0u) << children;
-        ASSERT_NE(setButton, 0u) << children;
-        ASSERT_NE(cancelButton, 0u) << children;
+        harness::Eventually([&] { return FindChildren(); }, kStartBound, Millis(200));
+        ASSERT_TRUE(panel && repeat && fileButton && setButton && cancelButton)
+            << Session().Tool({"children", std::to_string(form)});
         panelX = clientX + kPanel.x;
         panelY = clientY + kPanel.y;
         // Painted: the gradient at half height, left of the panel, and the heading's frame.
-        ASSERT_TRUE(Session().WaitForPixel(clientX + 4, clientY + 123, [](Rgb p) { return Is(p, 0xDCDCFA); },
+        ASSERT_TRUE(Session().WaitForPixel(clientX + 4, clientY + 123, [](Rgb p) { return p.Is(0xDCDCFA); },
                                            kShowBound))
             << "the background never appeared";
         ASSERT_TRUE(Session().WaitForPixel(panelX + kHeadingFrame.x + 50, panelY + kHeadingFrame.y,
-                                           [](Rgb p) { return Is(p, 0x000000); }, kShowBound))
+                                           [](Rgb p) { return p.Is(0x000000); }, kShowBound))
             << "the panel never appeared";
         std::this_thread::sleep_for(Millis(300));
     }
 
-    void FindChildren(const std::string& children)
+    bool FindChildren()
     {
         panel = repeat = fileButton = setButton = cancelButton = 0;
-        for (const auto& line : Lines(children)) {
-            std::istringstream in(line);
-            uint64_t handle = 0;
-            std::string className, text;
-            in >> handle >> className;
-            std::getline(in >> std::ws, text);
-            if (className == "Lumadrift_P_Pic_C")
-                panel = handle;
-            else if (className == "ComboBox")
-                repeat = handle;
-            else if (className == "GlowmereCommand" && text == "...")
-                fileButton = handle;
-            else if (className == "GlowmereCommand" && text == "設定")
-                setButton = handle;
-            else if (className == "GlowmereCommand" && text == "ｷｬﾝｾﾙ")
-                cancelButton = handle;
+        for (const harness::ChildWindow& child : Session().Children(form)) {
+            if (child.className == "Lumadrift_P_Pic_C")
+                panel = child.handle;
+            else if (child.className == "ComboBox")
+                repeat = child.handle;
+            else if (child.className == "GlowmereCommand" && child.text == "...")
+                fileButton = child.handle;
+            else if (child.className == "GlowmereCommand" && child.text == "設定")
+                setButton = child.handle;
+            else if (child.className == "GlowmereCommand" && child.text == "ｷｬﾝｾﾙ")
+                cancelButton = child.handle;
         }
+        return panel && repeat && fileButton && setButton && cancelButton;
     }
 
     // Which source mark shows selected: 0 to 2, -1 for none, -2 when a mark is neither
@@ -290,16 +222,9 @@ protected:
         return selected;
     }
 
-    // Waits until the marks show `source` selected.
     bool WaitForMark(int source)
     {
-        const auto deadline = std::chrono::steady_clock::now() + kShowBound;
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (SelectedMark() == source)
-                return true;
-            std::this_thread::sleep_for(Millis(200));
-        }
-        return false;
+        return harness::Eventually([&] { return SelectedMark() == source; }, kShowBound, Millis(200));
     }
 
     // The file button's frame line: its state as the user sees it.
@@ -308,12 +233,25 @@ protected:
         const int colour = enabled ? 0x003C74 : 0xC9C7BA;
         return Session()
             .WaitForPixel(panelX + kFileButton.x + 20, panelY + kFileButton.y + 1,
-                          [colour](Rgb p) { return Is(p, colour); }, kShowBound)
+                          [colour](Rgb p) { return p.Is(colour); }, kShowBound)
             .has_value();
     }
 
-    bool RepeatEnabled() { return Session().Tool({"enabled", std::to_string(repeat)}) == "1"; }
+    bool RepeatEnabled() { return Session().Window(repeat).enabled; }
     std::string RepeatText() { return Session().Tool({"sent-text", std::to_string(repeat)}); }
+
+    // The file label's pixels as bytes, for comparing what two dialogs showed.
+    std::string FileLabelPicture(const std::string& name)
+    {
+        const harness::Image shot = Session().Screenshot(name);
+        std::string block;
+        for (int y = 0; y < kFileLabel.height; ++y)
+            for (int x = 0; x < kFileLabel.width; ++x) {
+                const Rgb p = shot.At(panelX + kFileLabel.x + x, panelY + kFileLabel.y + y);
+                block += {static_cast<char>(p.r), static_cast<char>(p.g), static_cast<char>(p.b)};
+            }
+        return block;
+    }
 
     void PressInPanel(const Box& box, int button)
     {
@@ -326,9 +264,7 @@ protected:
         Session().FocusWindow(kTitle);
         PressInPanel({kRepeatBox.x, kRepeatBox.y, 20, kRepeatBox.height}, 1);
         Session().Type(text);
-        const auto deadline = std::chrono::steady_clock::now() + kShowBound;
-        while (RepeatText() != text && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(Millis(100));
+        harness::Eventually([&] { return RepeatText() == text; }, kShowBound);
     }
 
     void PressButton(const Box& box)
@@ -338,38 +274,24 @@ protected:
         Session().Click(1);
     }
 
-    // The recorded writes: section, key and value (UTF-8; the file is checked apart).
-    struct Write {
-        std::string section, key, valueHex, fileHex;
-    };
-    std::vector<Write> RecordedWrites()
-    {
-        std::vector<Write> writes;
-        for (const auto& line : Lines(dialog.Output())) {
-            std::istringstream in(line);
-            std::string word;
-            Write write;
-            in >> word >> write.section >> write.key >> write.valueHex >> write.fileHex;
-            if (word == "write")
-                writes.push_back(write);
-        }
-        return writes;
-    }
-
-    // The three writes of a save, in their order, with their exact bytes.
+    // The three writes the recording dialog printed, in their order, with their exact bytes.
     void ExpectSaved(const std::string& kind, const std::string& repeatText, const std::string& file)
     {
-        const auto writes = RecordedWrites();
+        std::vector<std::vector<std::string>> writes;
+        for (const auto& line : Lines(dialog.Output())) {
+            std::istringstream in(line);
+            std::vector<std::string> fields{std::istream_iterator<std::string>(in), {}};
+            if (fields.size() == 5 && fields[0] == "write")
+                writes.emplace_back(fields.begin() + 1, fields.end());
+        }
         ASSERT_EQ(writes.size(), 3u) << dialog.Output();
         const std::string keys[3] = {"BGM区分", "BGMﾘﾋﾟｰﾄ", "BGMﾌｧｲﾙ"};
         const std::string values[3] = {kind, repeatText, file};
-        for (int i = 0; i < 3; ++i) {
-            SCOPED_TRACE(keys[i]);
-            EXPECT_EQ(writes[i].section, Hex("Section"));
-            EXPECT_EQ(writes[i].key, Hex(Cp932(keys[i])));
-            EXPECT_EQ(writes[i].valueHex, values[i].empty() ? "-" : Hex(Cp932(values[i])));
-            EXPECT_EQ(writes[i].fileHex, Hex(windowsFolder + "\\Glowmere.ini"));
-        }
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(writes[i], (std::vector<std::string>{Hex("Section"), Hex(Cp932(keys[i])),
+                                                           values[i].empty() ? "-" : Hex(Cp932(values[i])),
+                                                           Hex(windowsFolder + "\\Glowmere.ini")}))
+                << keys[i];
     }
 };
 
@@ -378,29 +300,25 @@ protected:
 
 TEST_F(SettingsDialog, TheWholeDialogHasItsGradientTexturedPanelAndEveryControlInPlace)
 {
-    WriteSetting("BGM区分", " 1");
-    WriteSetting("BGMﾘﾋﾟｰﾄ", " 3");
+    WriteSettings({"BGM区分", " 1", "BGMﾘﾋﾟｰﾄ", " 0"});
     Open();
 
     // The program carries its icon (the dialog's).
     EXPECT_EQ(Session().Tool({"icons", windowsFolder + "\\Glowmere.scr"}), "1");
 
     // A fixed frame with a caption, placed centred and a third of the free height down.
-    const WindowInfo window = Info(form);
-    EXPECT_EQ(window.style & kWsThickFrame, 0u);
-    EXPECT_EQ(window.style & kWsMaximizeBox, 0u);
-    EXPECT_EQ(window.style & kWsCaption, kWsCaption);
+    const harness::WindowInfo window = Session().Window(form);
+    EXPECT_EQ(window.style & (kWsThickFrame | kWsMaximizeBox | kWsCaption), kWsCaption);
     EXPECT_EQ(window.left, (1024 - (window.right - window.left)) / 2);
     EXPECT_EQ(window.top, (768 - (window.bottom - window.top)) / 3);
 
     // The child windows: the panel, the combo box in it, the three buttons.
     const auto expectAt = [&](uint64_t child, int x, int y, const Box& box, const char* what) {
-        const WindowInfo info = Info(child);
+        const harness::WindowInfo info = Session().Window(child);
         EXPECT_TRUE(info.visible) << what;
-        EXPECT_EQ(info.left, x + box.x) << what;
-        EXPECT_EQ(info.top, y + box.y) << what;
-        EXPECT_EQ(info.right - info.left, box.width) << what;
-        EXPECT_EQ(info.bottom - info.top, box.height) << what;
+        EXPECT_EQ(std::vector<long>({info.left, info.top, info.right - info.left, info.bottom - info.top}),
+                  std::vector<long>({x + box.x, y + box.y, box.width, box.height}))
+            << what;
     };
     expectAt(panel, clientX, clientY, kPanel, "Pic_C");
     expectAt(repeat, panelX, panelY, kRepeatBox, "BGM_Repeat");
@@ -408,16 +326,23 @@ TEST_F(SettingsDialog, TheWholeDialogHasItsGradientTexturedPanelAndEveryControlI
     expectAt(setButton, clientX, clientY, kSetButton, "Cmd_Set");
     expectAt(cancelButton, clientX, clientY, kCancelButton, "Cmd_Can");
 
+    // The CD source: an empty, enabled repeat box whose list is an empty item, then 1 to 30.
+    EXPECT_TRUE(RepeatEnabled());
+    EXPECT_EQ(RepeatText(), "");
+    const auto items = Lines(Session().Tool({"items", std::to_string(repeat)}));
+    ASSERT_EQ(items.size(), 31u);
+    EXPECT_EQ(items.front(), "0 ");
+    EXPECT_EQ(items[1], "1 1");
+    EXPECT_EQ(items.back(), "30 30");
+
     // Kept as build/test-artifacts/settings-dialog/whole-dialog.png for a person to look at.
     const harness::Image shot = Session().Screenshot("whole-dialog");
     // The gradient, row by row, left of the panel and below it.
     int wrongRows = 0;
-    for (int y = 0; y < 246; ++y) {
-        const Rgb want = GradientAt(y, 246), got = shot.At(clientX + 5, clientY + y);
-        wrongRows += got.r != want.r || got.g != want.g || got.b != want.b;
-    }
+    for (int y = 0; y < 246; ++y)
+        wrongRows += shot.At(clientX + 5, clientY + y).Hex() != GradientAt(y, 246).Hex();
     EXPECT_EQ(wrongRows, 0);
-    EXPECT_EQ(Show(shot.At(clientX + 300, clientY + 240)), Show(GradientAt(240, 246)));
+    EXPECT_EQ(shot.At(clientX + 300, clientY + 240).Hex(), GradientAt(240, 246).Hex());
 
     // The texture: two bands of the panel away from every control, and the band that the
     // tiling starts again at x = 0 on the panel's last row.
@@ -434,15 +359,15 @@ TEST_F(SettingsDialog, TheWholeDialogHasItsGradientTexturedPanelAndEveryControlI
             << "mark " << source;
 
     // The heading's black outline, and black text in the heading and the source labels.
-    for (int x = kHeadingFrame.x; x < kHeadingFrame.x + kHeadingFrame.width; ++x) {
-        EXPECT_EQ(Show(shot.At(panelX + x, panelY + kHeadingFrame.y)), "000000") << x;
-        EXPECT_EQ(Show(shot.At(panelX + x, panelY + kHeadingFrame.y + kHeadingFrame.height - 1)), "000000") << x;
-    }
     const auto dark = [](Rgb p) { return p.Brightness() < 200; };
+    const auto black = [](Rgb p) { return p.Is(0x000000); };
     const auto white = [](Rgb p) { return p.r > 235 && p.g > 235 && p.b > 235; };
     const auto within = [&](int x, int y, const Box& b, auto test) {
         return shot.Fraction(x + b.x, y + b.y, x + b.x + b.width, y + b.y + b.height, test);
     };
+    const Box& h = kHeadingFrame;
+    EXPECT_EQ(within(panelX, panelY, {h.x, h.y, h.width, 1}, black), 1.0);
+    EXPECT_EQ(within(panelX, panelY, {h.x, h.y + h.height - 1, h.width, 1}, black), 1.0);
     EXPECT_GT(within(panelX, panelY, {40, 22, 60, 14}, dark), 0.05) << "BGM";
     for (int source = 0; source < 3; ++source)
         EXPECT_GT(within(panelX, panelY, kLabels[source], dark), 0.1) << "label " << source;
@@ -458,41 +383,22 @@ TEST_F(SettingsDialog, TheWholeDialogHasItsGradientTexturedPanelAndEveryControlI
     EXPECT_GT(within(clientX, clientY, kLinkLabel, white), 0.05);
     double underline = 0;
     for (int y = kLinkLabel.y; y < kLinkLabel.y + kLinkLabel.height + 2; ++y)
-        underline = std::max(underline, shot.Fraction(clientX + 12, clientY + y, clientX + 160, clientY + y + 1, white));
+        underline =
+            std::max(underline, shot.Fraction(clientX + 12, clientY + y, clientX + 160, clientY + y + 1, white));
     EXPECT_GT(underline, 0.9);
 
-    // The repeat box is white while enabled and shows the track; the buttons' frames.
+    // The repeat box is white while enabled; the buttons' frames, the file button's disabled.
     EXPECT_TRUE(white(shot.At(panelX + kRepeatBox.x + 4, panelY + kRepeatBox.y + 4)));
-    EXPECT_EQ(Show(shot.At(clientX + kSetButton.x + 40, clientY + kSetButton.y + 1)), "003C74");
-    EXPECT_EQ(Show(shot.At(clientX + kCancelButton.x + 40, clientY + kCancelButton.y + 1)), "003C74");
-    EXPECT_EQ(Show(shot.At(panelX + kFileButton.x + 20, panelY + kFileButton.y + 1)), "C9C7BA");
+    EXPECT_EQ(shot.At(clientX + kSetButton.x + 40, clientY + kSetButton.y + 1).Hex(), "003C74");
+    EXPECT_EQ(shot.At(clientX + kCancelButton.x + 40, clientY + kCancelButton.y + 1).Hex(), "003C74");
+    EXPECT_EQ(shot.At(panelX + kFileButton.x + 20, panelY + kFileButton.y + 1).Hex(), "C9C7BA");
 }
 
-TEST_F(SettingsDialog, TheCdSourceShowsItsMarkAnEmptyEnabledRepeatBoxAndADisabledFileButton)
+TEST_F(SettingsDialog, TheFileSourceShowsItsStateAndAnyMouseButtonOnAMarkOrLabelSelectsASource)
 {
-    WriteSetting("BGM区分", " 1");
-    WriteSetting("BGMﾘﾋﾟｰﾄ", " 0");
+    WriteSettings({"BGM区分", " 2", "BGMﾘﾋﾟｰﾄ", " 4", "BGMﾌｧｲﾙ", "C:\\音楽\\old.mp3"});
     Open();
-    EXPECT_EQ(SelectedMark(), 1);
-    EXPECT_TRUE(RepeatEnabled());
-    EXPECT_EQ(RepeatText(), "");
-    EXPECT_TRUE(WaitForFileButton(false));
-
-    // The list: an empty item, then 1 to 30.
-    const auto items = Lines(Session().Tool({"items", std::to_string(repeat)}));
-    ASSERT_EQ(items.size(), 31u);
-    EXPECT_EQ(items.front(), "0 ");
-    EXPECT_EQ(items[1], "1 1");
-    EXPECT_EQ(items.back(), "30 30");
-}
-
-TEST_F(SettingsDialog, TheFileSourceShowsItsMarkAndEnablesOnlyTheFileButton)
-{
-    WriteSetting("BGM区分", " 2");
-    WriteSetting("BGMﾘﾋﾟｰﾄ", " 4");
-    WriteSetting("BGMﾌｧｲﾙ", "C:\\音楽\\old.mp3");
-    Open();
-    EXPECT_EQ(SelectedMark(), 2);
+    ASSERT_EQ(SelectedMark(), 2);
     EXPECT_TRUE(WaitForFileButton(true));
     EXPECT_FALSE(RepeatEnabled());
     EXPECT_EQ(RepeatText(), "4");
@@ -501,32 +407,20 @@ TEST_F(SettingsDialog, TheFileSourceShowsItsMarkAndEnablesOnlyTheFileButton)
     EXPECT_GT(shot.Fraction(panelX + kFileLabel.x + 2, panelY + kFileLabel.y + 2, panelX + kFileLabel.x + 100,
                             panelY + kFileLabel.y + 16, [](Rgb p) { return p.Brightness() < 200; }),
               0.05);
-}
 
-TEST_F(SettingsDialog, AnyMouseButtonOnAMarkOrLabelSelectsItsSource)
-{
-    WriteSetting("BGM区分", " 2");
-    WriteSetting("BGMﾌｧｲﾙ", "C:\\音楽\\old.mp3");
-    Open();
-    ASSERT_EQ(SelectedMark(), 2);
-
-    // A right-button press on "なし".
-    PressInPanel(kLabels[0], 3);
-    EXPECT_TRUE(WaitForMark(0));
-    EXPECT_TRUE(WaitForFileButton(false));
-    EXPECT_FALSE(RepeatEnabled());
-
-    // A middle-button press on the CD's mark.
-    PressInPanel(kMarks[1], 2);
-    EXPECT_TRUE(WaitForMark(1));
-    EXPECT_TRUE(RepeatEnabled());
-    EXPECT_TRUE(WaitForFileButton(false));
-
-    // A left-button press on "MP3、WAV".
-    PressInPanel(kLabels[2], 1);
-    EXPECT_TRUE(WaitForMark(2));
-    EXPECT_TRUE(WaitForFileButton(true));
-    EXPECT_FALSE(RepeatEnabled());
+    // A right-button press on "なし", a middle-button press on the CD's mark, a left-button
+    // press on "MP3、WAV"; each source enables only its own control.
+    const struct {
+        Box place;
+        int button, source;
+    } presses[] = {{kLabels[0], 3, 0}, {kMarks[1], 2, 1}, {kLabels[2], 1, 2}};
+    for (const auto& press : presses) {
+        SCOPED_TRACE(press.source);
+        PressInPanel(press.place, press.button);
+        EXPECT_TRUE(WaitForMark(press.source));
+        EXPECT_TRUE(WaitForFileButton(press.source == 2));
+        EXPECT_EQ(RepeatEnabled(), press.source == 1);
+    }
 
     // A press beside the labels changes nothing.
     PressInPanel({200, 90, 10, 10}, 1);
@@ -539,8 +433,7 @@ TEST_F(SettingsDialog, AnyMouseButtonOnAMarkOrLabelSelectsItsSource)
 
 TEST_F(SettingsDialog, SavingWritesTheKindTheTypedTrackAndTheFileThenCloses)
 {
-    WriteSetting("BGM区分", " 1");
-    WriteSetting("BGMﾘﾋﾟｰﾄ", " 0");
+    WriteSettings({"BGM区分", " 1", "BGMﾘﾋﾟｰﾄ", " 0"});
     Open();
     TypeIntoRepeatBox("12");
     ASSERT_EQ(RepeatText(), "12");
@@ -552,63 +445,50 @@ TEST_F(SettingsDialog, SavingWritesTheKindTheTypedTrackAndTheFileThenCloses)
     EXPECT_EQ(ReadSetting("BGM区分"), Hex("1"));
     EXPECT_EQ(ReadSetting("BGMﾘﾋﾟｰﾄ"), Hex("12"));
     EXPECT_EQ(ReadSetting("BGMﾌｧｲﾙ"), "");
-    const std::string bytes = ReadBytes(IniFile());
-    EXPECT_NE(bytes.find(Cp932("BGMﾌｧｲﾙ=")), std::string::npos) << "the file key is written, empty";
+    EXPECT_NE(harness::ReadFile(IniFile()).find(Cp932("BGMﾌｧｲﾙ=")), std::string::npos)
+        << "the file key is written, empty";
 }
 
 TEST_F(SettingsDialog, TheTextsHandedToTheIniWriterKeepTheirBlankAndAnUnusableTrackIsZero)
 {
-    struct Case {
+    // The last row picks the file source with the mouse and has no file to save.
+    const struct {
         const char* typed;
-        const char* written;
-    };
-    for (const Case& c : {Case{"12", " 12"}, Case{"", " 0"}, Case{"abc", " 0"}, Case{"40000", " 0"}}) {
-        SCOPED_TRACE(std::string("typed \"") + c.typed + "\"");
-        WriteSetting("BGM区分", " 1");
-        WriteSetting("BGMﾘﾋﾟｰﾄ", " 0");
+        bool pickFileSource;
+        const char* kind;
+    } rows[] = {{"abc", false, " 1"}, {"40000", false, " 1"}, {"", true, " 2"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string("typed \"") + row.typed + "\"");
+        WriteSettings({"BGM区分", " 1", "BGMﾘﾋﾟｰﾄ", " 0"});
         Open(true);
-        if (*c.typed)
-            TypeIntoRepeatBox(c.typed);
+        if (*row.typed)
+            TypeIntoRepeatBox(row.typed);
+        if (row.pickFileSource) {
+            PressInPanel(kLabels[2], 1);
+            ASSERT_TRUE(WaitForMark(2));
+        }
         PressButton(kSetButton);
         ASSERT_EQ(dialog.Wait(kEndBound), 0);
-        ExpectSaved(" 1", c.written, "");
-        EXPECT_EQ(ReadSetting("BGMﾘﾋﾟｰﾄ"), Hex(std::string(c.written).substr(1)));
+        ExpectSaved(row.kind, " 0", "");
+        EXPECT_EQ(ReadSetting("BGMﾘﾋﾟｰﾄ"), Hex("0"));
     }
-}
-
-TEST_F(SettingsDialog, TheFileSourceWithoutAFileSavesAnEmptyPath)
-{
-    Open(true);
-    ASSERT_EQ(SelectedMark(), 0);
-    PressInPanel(kLabels[2], 1);
-    ASSERT_TRUE(WaitForMark(2));
-    PressButton(kSetButton);
-    ASSERT_EQ(dialog.Wait(kEndBound), 0);
-    ExpectSaved(" 2", " 0", "");
 }
 
 TEST_F(SettingsDialog, AFileChosenInTheOpenDialogIsShownAndSaved)
 {
-    WriteSetting("BGM区分", " 2");
-    WriteSetting("BGMﾌｧｲﾙ", "C:\\音楽\\old.mp3");
+    WriteSettings({"BGM区分", " 2", "BGMﾌｧｲﾙ", "C:\\音楽\\old.mp3"});
     Open(true);
-    const Box label = {panelX + kFileLabel.x, panelY + kFileLabel.y, kFileLabel.width, kFileLabel.height};
-    const auto before = Block(Session().Screenshot("file-before"), label.x, label.y, label.width, label.height);
+    const std::string before = FileLabelPicture("file-before");
 
     PressInPanel(kFileButton, 1);
     const uint64_t chooser = Session().WaitForWindow(kOpenTitle, kStartBound);
     ASSERT_NE(chooser, 0u) << "no open-file dialog titled " << kOpenTitle;
     // Its file-type list holds the one filter.
     bool filterShown = false;
-    for (const auto& line : Lines(Session().Tool({"children", std::to_string(chooser)}))) {
-        std::istringstream in(line);
-        std::string handle, className;
-        in >> handle >> className;
-        if (className != "ComboBox")
-            continue;
-        for (const auto& item : Lines(Session().Tool({"items", handle})))
-            filterShown = filterShown || item == "0 BGMﾌｧｲﾙ (MP3 WAV)";
-    }
+    for (const harness::ChildWindow& child : Session().Children(chooser))
+        if (child.className == "ComboBox")
+            for (const auto& item : Lines(Session().Tool({"items", std::to_string(child.handle)})))
+                filterShown = filterShown || item == "0 BGMﾌｧｲﾙ (MP3 WAV)";
     EXPECT_TRUE(filterShown) << Session().Tool({"children", std::to_string(chooser)});
     // The chooser opens in the current file's folder: a bare name is taken from there.
     std::this_thread::sleep_for(Millis(1000));
@@ -617,7 +497,7 @@ TEST_F(SettingsDialog, AFileChosenInTheOpenDialogIsShownAndSaved)
     Session().Key("Return");
     ASSERT_TRUE(Session().WaitForWindowGone(kOpenTitle, kStartBound));
     std::this_thread::sleep_for(Millis(500));
-    const auto after = Block(Session().Screenshot("file-after"), label.x, label.y, label.width, label.height);
+    const std::string after = FileLabelPicture("file-after");
     EXPECT_NE(before, after) << "the file label did not change";
 
     PressButton(kSetButton);
@@ -627,16 +507,13 @@ TEST_F(SettingsDialog, AFileChosenInTheOpenDialogIsShownAndSaved)
 
     // A dialog opened on the saved file shows the label exactly as it was after the choice.
     Open();
-    const auto reopened = Block(Session().Screenshot("file-reopened"), label.x, label.y, label.width, label.height);
-    EXPECT_EQ(after, reopened) << "the label did not show the chosen path";
+    EXPECT_EQ(after, FileLabelPicture("file-reopened")) << "the label did not show the chosen path";
 }
 
 TEST_F(SettingsDialog, CancelAndTheCloseBoxLeaveTheFileByteForByte)
 {
-    WriteSetting("BGM区分", " 2");
-    WriteSetting("BGMﾘﾋﾟｰﾄ", " 5");
-    WriteSetting("BGMﾌｧｲﾙ", "C:\\音楽\\old.mp3");
-    const std::string original = ReadBytes(IniFile());
+    WriteSettings({"BGM区分", " 2", "BGMﾘﾋﾟｰﾄ", " 5", "BGMﾌｧｲﾙ", "C:\\音楽\\old.mp3"});
+    const std::string original = harness::ReadFile(IniFile());
     ASSERT_FALSE(original.empty());
     const auto modified = fs::last_write_time(IniFile());
 
@@ -647,16 +524,16 @@ TEST_F(SettingsDialog, CancelAndTheCloseBoxLeaveTheFileByteForByte)
     TypeIntoRepeatBox("7");
     PressButton(kCancelButton);
     EXPECT_EQ(dialog.Wait(kEndBound), 0);
-    EXPECT_EQ(ReadBytes(IniFile()), original);
+    EXPECT_EQ(harness::ReadFile(IniFile()), original);
     EXPECT_EQ(fs::last_write_time(IniFile()), modified);
 
     // The frame's close box (WM_CLOSE) after a change of source.
     Open();
     PressInPanel(kLabels[0], 1);
     ASSERT_TRUE(WaitForMark(0));
-    Session().Tool({"post", std::to_string(form), std::to_string(kWmClose), "0", "0"});
+    Session().Post(form, harness::kWmClose);
     EXPECT_EQ(dialog.Wait(kEndBound), 0);
-    EXPECT_EQ(ReadBytes(IniFile()), original);
+    EXPECT_EQ(harness::ReadFile(IniFile()), original);
 }
 
 TEST_F(SettingsDialog, TheLinkOpensTheHomePageAndTheDialogStaysOpen)
@@ -665,7 +542,7 @@ TEST_F(SettingsDialog, TheLinkOpensTheHomePageAndTheDialogStaysOpen)
     const fs::path script = Session().Prefix().parent_path() / "browser.sh";
     const fs::path opened = Session().Prefix().parent_path() / "opened.txt";
     fs::remove(opened);
-    std::ofstream(script) << "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" << opened.string() << "'\n";
+    harness::WriteFile(script, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + opened.string() + "'\n");
     fs::permissions(script, fs::perms::owner_all);
     const auto reg = Session().Run("reg", {"add", "HKCU\\Software\\Wine\\WineBrowser", "/v", "Browsers", "/t",
                                            "REG_SZ", "/d", script.string(), "/f"},
@@ -675,11 +552,9 @@ TEST_F(SettingsDialog, TheLinkOpensTheHomePageAndTheDialogStaysOpen)
     Open();
     Session().MoveMouse(clientX + kLinkLabel.x + 40, clientY + kLinkLabel.CentreY());
     Session().Click(1);
-    const auto deadline = std::chrono::steady_clock::now() + kStartBound;
-    while (!fs::exists(opened) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(Millis(200));
+    harness::Eventually([&] { return fs::exists(opened); }, kStartBound, Millis(200));
     std::this_thread::sleep_for(Millis(300));
-    EXPECT_EQ(ReadBytes(opened), "https://glowmere.example/\n");
+    EXPECT_EQ(harness::ReadFile(opened), "https://glowmere.example/\n");
     EXPECT_FALSE(dialog.Wait(Millis(500)).has_value()) << "the dialog closed";
     EXPECT_EQ(Session().FindWindow(kTitle), form);
 }
