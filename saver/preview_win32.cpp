@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "forms_win32.h"
+#include "gdi_win32.h"
 #include "preview_layout.h"
 #include "resources/resource_ids.h"
 #include "startup.h"
@@ -21,9 +22,8 @@ public:
     bool Place(HWND host);
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static void CALLBACK WatchHost(HWND, UINT, UINT_PTR, DWORD);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void Paint();
     void Unload();
     void Gone();
@@ -55,7 +55,7 @@ bool PreviewForm::Place(HWND host)
 {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = WindowProc;
+    windowClass.lpfnWndProc = BoundWindowProc<PreviewForm, &PreviewForm::HandleMessage>;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
@@ -98,24 +98,12 @@ bool PreviewForm::Place(HWND host)
     return true;
 }
 
-LRESULT CALLBACK PreviewForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    PreviewForm* form = nullptr;
-    if (message == WM_NCCREATE) {
-        form = static_cast<PreviewForm*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        form->window_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    } else {
-        form = reinterpret_cast<PreviewForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    }
-    if (!form)
-        return DefWindowProcA(window, message, wParam, lParam);
-    return form->HandleMessage(message, wParam, lParam);
-}
-
-LRESULT PreviewForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT PreviewForm::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_NCCREATE:
+        window_ = window;
+        break;
     case WM_PAINT:
         Paint();
         return 0;
@@ -127,16 +115,14 @@ LRESULT PreviewForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         // is gone, and with it the process's reason to live.
         Gone();
         return 0;
-    case WM_NCDESTROY: {
-        HWND window = window_;
+    case WM_NCDESTROY:
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         window_ = nullptr;
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
+        break;
     default:
         break;
     }
-    return DefWindowProcA(window_, message, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
 void PreviewForm::Paint()

@@ -11,6 +11,7 @@
 #include "bitmap_file.h"
 #include "command_line.h"
 #include "forms_win32.h"
+#include "gdi_win32.h"
 #include "music_player.h"
 #include "saver_run.h"
 #include "settings_file_win32.h"
@@ -105,8 +106,7 @@ public:
     void Load();
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     void FormLoad();
     void StartRenderer();
@@ -126,7 +126,7 @@ void SaverForm::Load()
 {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = WindowProc;
+    windowClass.lpfnWndProc = BoundWindowProc<SaverForm, &SaverForm::HandleMessage>;
     windowClass.hInstance = instance;
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszClassName = kClassName;
@@ -140,24 +140,12 @@ void SaverForm::Load()
     FormLoad();
 }
 
-LRESULT CALLBACK SaverForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    SaverForm* form = nullptr;
-    if (message == WM_NCCREATE) {
-        form = static_cast<SaverForm*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        form->window_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    } else {
-        form = reinterpret_cast<SaverForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    }
-    if (!form)
-        return DefWindowProcA(window, message, wParam, lParam);
-    return form->HandleMessage(message, wParam, lParam);
-}
-
-LRESULT SaverForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT SaverForm::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_NCCREATE:
+        window_ = window;
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_CREATE:
         // The renderer watch runs from the form's creation; its ticks arrive only once
         // Main has returned to the message loop.
@@ -188,7 +176,7 @@ LRESULT SaverForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             FormQueryUnload();   // the user's log-on ends
         return 0;
     default:
-        return DefWindowProcA(window_, message, wParam, lParam);
+        return DefWindowProcA(window, message, wParam, lParam);
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include "ansi_text_win32.h"
 #include "command.h"
+#include "gdi_win32.h"
 #include "state_bitmaps.h"
 
 namespace glowmere::button {
@@ -85,7 +86,6 @@ public:
 
     ~CommandWindow() override
     {
-        FreeBackBuffer();
         if (font_)
             DeleteObject(font_);
     }
@@ -196,10 +196,10 @@ public:
     void Draw(const DrawPlan& plan) override
     {
         captionTop_ = TwipsToPixels(plan.caption.top);
-        if (!backDc_)
+        if (!back_.Dc())
             return;
         RECT all = {0, 0, width_, height_};
-        FillRect(backDc_, &all, GetSysColorBrush(COLOR_BTNFACE));
+        FillRect(back_.Dc(), &all, GetSysColorBrush(COLOR_BTNFACE));
 
         TRIVERTEX vertices[2];
         for (int i = 0; i < 2; ++i) {
@@ -212,19 +212,19 @@ public:
             vertices[i].Alpha = v.colour.alpha;
         }
         GRADIENT_RECT mesh = {plan.face.mesh.upperLeft, plan.face.mesh.lowerRight};
-        GradientFill(backDc_, vertices, 2, &mesh, 1, GRADIENT_FILL_RECT_V);
+        GradientFill(back_.Dc(), vertices, 2, &mesh, 1, GRADIENT_FILL_RECT_V);
 
         HBITMAP bitmap = g_stateBitmaps[static_cast<int>(plan.bitmap)];
-        HDC source = CreateCompatibleDC(backDc_);
+        HDC source = CreateCompatibleDC(back_.Dc());
         if (source && bitmap) {
             HGDIOBJ previous = SelectObject(source, bitmap);
-            SetStretchBltMode(backDc_, COLORONCOLOR);
+            SetStretchBltMode(back_.Dc(), COLORONCOLOR);
             for (const FrameCopy& copy : plan.frame) {
                 if (!copy.Drawn())
                     continue;
                 const PixelRect from = ToPixels(copy.source);
                 const PixelRect to = ToPixels(copy.destination);
-                StretchBlt(backDc_, to.x, to.y, to.width, to.height, source, from.x, from.y, from.width,
+                StretchBlt(back_.Dc(), to.x, to.y, to.width, to.height, source, from.x, from.y, from.width,
                            from.height, SRCCOPY);
             }
             SelectObject(source, previous);
@@ -295,39 +295,11 @@ private:
     {
         RECT client;
         GetClientRect(window_, &client);
-        const int width = client.right - client.left;
-        const int height = client.bottom - client.top;
-        if (backDc_ && width == width_ && height == height_)
-            return;
-        FreeBackBuffer();
-        width_ = width;
-        height_ = height;
-        if (width <= 0 || height <= 0)
-            return;
-        HDC screen = GetDC(nullptr);
-        backDc_ = CreateCompatibleDC(screen);
-        backBitmap_ = CreateCompatibleBitmap(screen, width, height);
-        ReleaseDC(nullptr, screen);
-        if (!backDc_ || !backBitmap_) {
-            FreeBackBuffer();
-            return;
-        }
-        previousBitmap_ = SelectObject(backDc_, backBitmap_);
-        RECT all = {0, 0, width, height};
-        FillRect(backDc_, &all, GetSysColorBrush(COLOR_BTNFACE));
-    }
-
-    void FreeBackBuffer()
-    {
-        if (backDc_ && previousBitmap_)
-            SelectObject(backDc_, previousBitmap_);
-        if (backBitmap_)
-            DeleteObject(backBitmap_);
-        if (backDc_)
-            DeleteDC(backDc_);
-        backDc_ = nullptr;
-        backBitmap_ = nullptr;
-        previousBitmap_ = nullptr;
+        width_ = client.right - client.left;
+        height_ = client.bottom - client.top;
+        const bool fresh = !back_.Dc() || back_.Width() != width_ || back_.Height() != height_;
+        if (back_.Make(width_, height_) && fresh)
+            back_.Fill(GetSysColor(COLOR_BTNFACE));
     }
 
     HFONT CaptionFont()
@@ -335,24 +307,7 @@ private:
         const Font& wanted = control_.Look().font;
         if (font_ && fontMadeFrom_ == wanted)
             return font_;
-        HDC screen = GetDC(nullptr);
-        const int dotsPerInch = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-        if (screen)
-            ReleaseDC(nullptr, screen);
-        LOGFONTA logFont = {};
-        logFont.lfHeight = FontPixelHeight(wanted, dotsPerInch > 0 ? dotsPerInch : 96);
-        logFont.lfWeight = wanted.weight;
-        logFont.lfItalic = wanted.italic;
-        logFont.lfUnderline = wanted.underline;
-        logFont.lfStrikeOut = wanted.strikethrough;
-        logFont.lfCharSet = wanted.charset;
-        logFont.lfOutPrecision = OUT_DEFAULT_PRECIS;
-        logFont.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-        logFont.lfQuality = DEFAULT_QUALITY;
-        logFont.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-        const std::string face = ToAnsi(wanted.face);
-        lstrcpynA(logFont.lfFaceName, face.c_str(), LF_FACESIZE);
-        HFONT made = CreateFontIndirectA(&logFont);
+        HFONT made = MakeFont(wanted);
         if (!made)
             return font_;   // keep the font we had
         if (font_)
@@ -407,8 +362,8 @@ private:
         HDC dc = BeginPaint(window_, &paint);
         if (!dc)
             return;
-        if (control_.Opaque() && backDc_)
-            BitBlt(dc, 0, 0, width_, height_, backDc_, 0, 0, SRCCOPY);
+        if (control_.Opaque() && back_.Dc())
+            BitBlt(dc, 0, 0, width_, height_, back_.Dc(), 0, 0, SRCCOPY);
         else
             PaintParentBackground(dc);
         PaintCaption(dc);
@@ -430,9 +385,7 @@ private:
     const PropertyStore* stored_;   // only until WM_CREATE has read it
     Command control_;
 
-    HDC backDc_ = nullptr;
-    HBITMAP backBitmap_ = nullptr;
-    HGDIOBJ previousBitmap_ = nullptr;
+    Canvas back_;   // what the button shows; paints copy from it
     int width_ = 0;
     int height_ = 0;
     int captionTop_ = TwipsToPixels(CaptionTop(Command::kCreatedHeight));

@@ -19,6 +19,7 @@
 #include "command_win32.h"
 #include "dialog_layout.h"
 #include "dialog_logic.h"
+#include "gdi_win32.h"
 #include "resources/resource_ids.h"
 #include "settings_file.h"
 #include "settings_file_win32.h"
@@ -82,90 +83,6 @@ int16_t ToInt16(LONG value)
                                                  std::numeric_limits<int16_t>::max()));
 }
 
-HFONT MakeFont(const button::Font& font, bool underline)
-{
-    HDC screen = GetDC(nullptr);
-    const int dotsPerInch = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen)
-        ReleaseDC(nullptr, screen);
-    LOGFONTA logFont = {};
-    logFont.lfHeight = button::FontPixelHeight(font, dotsPerInch > 0 ? dotsPerInch : 96);
-    logFont.lfWeight = font.weight;
-    logFont.lfItalic = font.italic;
-    logFont.lfUnderline = underline;
-    logFont.lfCharSet = font.charset;
-    logFont.lfOutPrecision = OUT_DEFAULT_PRECIS;
-    logFont.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-    logFont.lfQuality = DEFAULT_QUALITY;
-    logFont.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-    lstrcpynA(logFont.lfFaceName, ToAnsi(font.face).c_str(), LF_FACESIZE);
-    return CreateFontIndirectA(&logFont);
-}
-
-// A picture kept in memory: a form's or a picture box's persistent image, or the scratch
-// picture a paint composes before it goes on screen in one copy.
-class Canvas {
-public:
-    Canvas() = default;
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-    ~Canvas() { Free(); }
-
-    bool Make(int width, int height)
-    {
-        if (dc_ && width == width_ && height == height_)
-            return true;
-        Free();
-        if (width <= 0 || height <= 0)
-            return false;
-        HDC screen = GetDC(nullptr);
-        dc_ = CreateCompatibleDC(screen);
-        bitmap_ = CreateCompatibleBitmap(screen, width, height);
-        ReleaseDC(nullptr, screen);
-        if (!dc_ || !bitmap_) {
-            Free();
-            return false;
-        }
-        previous_ = SelectObject(dc_, bitmap_);
-        width_ = width;
-        height_ = height;
-        return true;
-    }
-
-    void Free()
-    {
-        if (dc_ && previous_)
-            SelectObject(dc_, previous_);
-        if (bitmap_)
-            DeleteObject(bitmap_);
-        if (dc_)
-            DeleteDC(dc_);
-        dc_ = nullptr;
-        bitmap_ = nullptr;
-        previous_ = nullptr;
-        width_ = height_ = 0;
-    }
-
-    void Fill(COLORREF colour)
-    {
-        if (!dc_)
-            return;
-        SetDCBrushColor(dc_, colour);
-        RECT all = {0, 0, width_, height_};
-        FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-    }
-
-    HDC Dc() const { return dc_; }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-
-private:
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
-    int width_ = 0, height_ = 0;
-};
-
 // Copies a whole bitmap to (x, y), or `width` x `height` of it.
 void DrawBitmap(HDC target, HBITMAP bitmap, int x, int y, int width, int height)
 {
@@ -218,8 +135,6 @@ public:
     void ShowModal();
 
 private:
-    static LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT FormMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT PanelMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -288,7 +203,7 @@ bool SettingsDialog::RegisterClasses()
 {
     WNDCLASSEXA form = {};
     form.cbSize = sizeof form;
-    form.lpfnWndProc = FormProc;
+    form.lpfnWndProc = BoundWindowProc<SettingsDialog, &SettingsDialog::FormMessage>;
     form.hInstance = instance_;
     form.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(IDI_PROGRAM));
     form.hIconSm = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON,
@@ -300,7 +215,7 @@ bool SettingsDialog::RegisterClasses()
         return false;
 
     WNDCLASSA panel = {};
-    panel.lpfnWndProc = PanelProc;
+    panel.lpfnWndProc = BoundWindowProc<SettingsDialog, &SettingsDialog::PanelMessage>;
     panel.hInstance = instance_;
     panel.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     panel.lpszClassName = kPanelClass;
@@ -324,8 +239,10 @@ bool SettingsDialog::Create()
     markPictures_[1] = loadBitmap(IDB_MARK_ON);
     texture_ = loadBitmap(IDB_PANEL_TEXTURE);
     linkCursor_ = LoadCursorA(instance_, MAKEINTRESOURCEA(IDC_LINK));
-    font_ = MakeFont(FormFont(), false);
-    linkFont_ = MakeFont(FormFont(), true);
+    font_ = MakeFont(FormFont());
+    button::Font link = FormFont();
+    link.underline = true;
+    linkFont_ = MakeFont(link);
 
     // The window is sized for its client area; Form_Load places it.
     RECT outer = {0, 0, dialog::kClientWidth, dialog::kClientHeight};
@@ -685,34 +602,6 @@ void SettingsDialog::PaintPanel()
 
 // ---------------------------------------------------------------------------------------
 // Messages
-
-LRESULT CALLBACK SettingsDialog::FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    SettingsDialog* self = nullptr;
-    if (message == WM_NCCREATE) {
-        self = static_cast<SettingsDialog*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else {
-        self = reinterpret_cast<SettingsDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    }
-    if (!self)
-        return DefWindowProcA(window, message, wParam, lParam);
-    return self->FormMessage(window, message, wParam, lParam);
-}
-
-LRESULT CALLBACK SettingsDialog::PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    SettingsDialog* self = nullptr;
-    if (message == WM_NCCREATE) {
-        self = static_cast<SettingsDialog*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else {
-        self = reinterpret_cast<SettingsDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    }
-    if (!self)
-        return DefWindowProcA(window, message, wParam, lParam);
-    return self->PanelMessage(window, message, wParam, lParam);
-}
 
 LRESULT SettingsDialog::FormMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -1,0 +1,56 @@
+#pragma once
+// Win32 pieces the shell's windows share: the window procedure that hands messages to a
+// form object, a picture kept in memory, and a GDI font made from a caption font.
+#include <windows.h>
+
+#include "properties.h"
+
+namespace glowmere {
+
+// The window procedure of a form class: the object passed as creation data is bound to
+// its window at WM_NCCREATE, and that message and every later one go to its handler.
+template <class Form, LRESULT (Form::*Handler)(HWND, UINT, WPARAM, LPARAM)>
+LRESULT CALLBACK BoundWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    Form* form = nullptr;
+    if (message == WM_NCCREATE) {
+        form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    } else {
+        form = reinterpret_cast<Form*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    }
+    if (!form)
+        return DefWindowProcA(window, message, wParam, lParam);
+    return (form->*Handler)(window, message, wParam, lParam);
+}
+
+// A picture kept in memory, compatible with the screen: a window's persistent image, or
+// the scratch picture a paint composes before it goes on screen in one copy.
+class Canvas {
+public:
+    Canvas() = default;
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+    ~Canvas() { Free(); }
+
+    // Keeps the picture when it already has this size; false when it cannot be made.
+    bool Make(int width, int height);
+    void Free();
+    void Fill(COLORREF colour);
+
+    HDC Dc() const { return dc_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+private:
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+    int width_ = 0, height_ = 0;
+};
+
+// The font a caption asks for (face in UTF-8, reaching the platform in the ANSI code
+// page), at the screen's dots per inch. Null when the platform cannot make it.
+HFONT MakeFont(const button::Font& font);
+
+}  // namespace glowmere
