@@ -3,27 +3,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "byte_order.h"
+
 namespace {
 
-uint16_t Read16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-uint32_t Read32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-void Write16(uint8_t* p, uint32_t v)
-{
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void Write32(uint8_t* p, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
+using glowmere::ReadLe16;
+using glowmere::ReadLe32;
+using glowmere::WriteLe16;
+using glowmere::WriteLe32;
 
 // Where an RLE walk puts its pixels: nowhere while checking, the output when decoding.
 class RleSink {
@@ -210,27 +197,27 @@ DibError ParseDib(const uint8_t* file, size_t size, DibLayout* out)
         return DibError::UnknownFormat;
     const uint8_t* h = file + headerAt;
     DibHeader& header = layout.header;
-    header.size = Read32(h);
+    header.size = ReadLe32(h);
     if (header.size != kCoreHeaderSize && header.size != kInfoHeaderSize)
         return DibError::UnknownFormat;
     if (size - headerAt < header.size)
         return DibError::UnknownFormat;
     if (header.size == kCoreHeaderSize) {
-        header.width = Read16(h + 4);
-        header.height = Read16(h + 6);
-        header.planes = Read16(h + 8);
-        header.bitCount = Read16(h + 10);
+        header.width = ReadLe16(h + 4);
+        header.height = ReadLe16(h + 6);
+        header.planes = ReadLe16(h + 8);
+        header.bitCount = ReadLe16(h + 10);
     } else {
-        header.width = static_cast<int32_t>(Read32(h + 4));
-        header.height = static_cast<int32_t>(Read32(h + 8));
-        header.planes = Read16(h + 12);
-        header.bitCount = Read16(h + 14);
-        header.compression = Read32(h + 16);
-        header.sizeImage = Read32(h + 20);
-        header.xPelsPerMeter = static_cast<int32_t>(Read32(h + 24));
-        header.yPelsPerMeter = static_cast<int32_t>(Read32(h + 28));
-        header.clrUsed = Read32(h + 32);
-        header.clrImportant = Read32(h + 36);
+        header.width = static_cast<int32_t>(ReadLe32(h + 4));
+        header.height = static_cast<int32_t>(ReadLe32(h + 8));
+        header.planes = ReadLe16(h + 12);
+        header.bitCount = ReadLe16(h + 14);
+        header.compression = ReadLe32(h + 16);
+        header.sizeImage = ReadLe32(h + 20);
+        header.xPelsPerMeter = static_cast<int32_t>(ReadLe32(h + 24));
+        header.yPelsPerMeter = static_cast<int32_t>(ReadLe32(h + 28));
+        header.clrUsed = ReadLe32(h + 32);
+        header.clrImportant = ReadLe32(h + 36);
     }
 
     // The pixel format: what the platform's conversion takes.
@@ -279,7 +266,7 @@ DibError ParseDib(const uint8_t* file, size_t size, DibLayout* out)
         if (size - at < 12)
             return DibError::ConversionError;
         for (int i = 0; i < 3; ++i) {
-            layout.masks[i] = Read32(file + at + 4 * i);
+            layout.masks[i] = ReadLe32(file + at + 4 * i);
             if (layout.masks[i] == 0)
                 return DibError::ConversionError;   // a channel without bits: GDI refuses it too
         }
@@ -309,7 +296,7 @@ DibError ParseDib(const uint8_t* file, size_t size, DibLayout* out)
 
     // The pixel data: at the file header's offset, or straight after the colour table.
     if (fileHeader) {
-        const uint32_t offset = Read32(file + 10);
+        const uint32_t offset = ReadLe32(file + 10);
         if (offset < headerAt + header.size || offset > size)
             return DibError::ConversionError;
         layout.pixelOffset = offset;
@@ -349,23 +336,23 @@ void WriteConversionHeader(const DibLayout& layout, const uint8_t* file, uint8_t
 {
     const DibHeader& h = layout.header;
     std::memset(out, 0, ConversionHeaderSize(layout));
-    Write32(out, kInfoHeaderSize);
-    Write32(out + 4, static_cast<uint32_t>(h.width));
-    Write32(out + 8, static_cast<uint32_t>(h.height));
-    Write16(out + 12, h.planes);
-    Write16(out + 14, h.bitCount);
-    Write32(out + 16, h.compression);
+    WriteLe32(out, kInfoHeaderSize);
+    WriteLe32(out + 4, static_cast<uint32_t>(h.width));
+    WriteLe32(out + 8, static_cast<uint32_t>(h.height));
+    WriteLe16(out + 12, h.planes);
+    WriteLe16(out + 14, h.bitCount);
+    WriteLe32(out + 16, h.compression);
     // GDI reads an RLE stream up to this size: the part the walk proved whole.
-    Write32(out + 20, static_cast<uint32_t>(layout.pixelBytes));
-    Write32(out + 24, static_cast<uint32_t>(h.xPelsPerMeter));
-    Write32(out + 28, static_cast<uint32_t>(h.yPelsPerMeter));
+    WriteLe32(out + 20, static_cast<uint32_t>(layout.pixelBytes));
+    WriteLe32(out + 24, static_cast<uint32_t>(h.xPelsPerMeter));
+    WriteLe32(out + 28, static_cast<uint32_t>(h.yPelsPerMeter));
     // As many colours as follow, so GDI never looks past this header.
-    Write32(out + 32, layout.paletteUsed);
-    Write32(out + 36, h.clrImportant < layout.paletteUsed ? h.clrImportant : 0);
+    WriteLe32(out + 32, layout.paletteUsed);
+    WriteLe32(out + 36, h.clrImportant < layout.paletteUsed ? h.clrImportant : 0);
     uint8_t* p = out + kInfoHeaderSize;
     if (layout.hasMaskFields) {
         for (int i = 0; i < 3; ++i)
-            Write32(p + 4 * i, layout.masks[i]);
+            WriteLe32(p + 4 * i, layout.masks[i]);
         p += 12;
     }
     for (uint32_t i = 0; i < layout.paletteUsed; ++i, p += 4) {
@@ -422,7 +409,7 @@ void DecodeDibPixels(const DibLayout& layout, const uint8_t* file, uint8_t* out)
                 break;
             case 16:
             case 32: {
-                const uint32_t value = h.bitCount == 16 ? Read16(src + 2 * x) : Read32(src + 4 * x);
+                const uint32_t value = h.bitCount == 16 ? ReadLe16(src + 2 * x) : ReadLe32(src + 4 * x);
                 dst[0] = Expand(value, red);
                 dst[1] = Expand(value, green);
                 dst[2] = Expand(value, blue);

@@ -2,21 +2,11 @@
 
 #include <algorithm>
 
+#include "byte_order.h"
+
 namespace glowmere {
 
 namespace {
-
-void Put16(std::vector<uint8_t>& out, size_t at, uint16_t value)
-{
-    out[at] = static_cast<uint8_t>(value);
-    out[at + 1] = static_cast<uint8_t>(value >> 8);
-}
-
-void Put32(std::vector<uint8_t>& out, size_t at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        out[at + i] = static_cast<uint8_t>(value >> (8 * i));
-}
 
 constexpr size_t kFileHeaderSize = 14;
 constexpr size_t kInfoHeaderSize = 40;
@@ -48,18 +38,18 @@ std::vector<uint8_t> EncodeBmp24(const Bitmap24& picture)
     std::vector<uint8_t> file(offset + imageSize, 0);
     file[0] = 'B';
     file[1] = 'M';
-    Put32(file, 2, static_cast<uint32_t>(offset + imageSize));
-    Put32(file, 10, static_cast<uint32_t>(offset));
+    WriteLe32(file.data() + 2, static_cast<uint32_t>(offset + imageSize));
+    WriteLe32(file.data() + 10, static_cast<uint32_t>(offset));
 
-    Put32(file, 14, kInfoHeaderSize);
-    Put32(file, 18, static_cast<uint32_t>(picture.width));
-    Put32(file, 22, static_cast<uint32_t>(picture.height));
-    Put16(file, 26, 1);    // planes
-    Put16(file, 28, 24);   // bits per pixel
-    Put32(file, 30, 0);    // BI_RGB
-    Put32(file, 34, static_cast<uint32_t>(imageSize));
-    Put32(file, 38, kPixelsPerMetreAt96Dpi);
-    Put32(file, 42, kPixelsPerMetreAt96Dpi);
+    WriteLe32(file.data() + 14, kInfoHeaderSize);
+    WriteLe32(file.data() + 18, static_cast<uint32_t>(picture.width));
+    WriteLe32(file.data() + 22, static_cast<uint32_t>(picture.height));
+    WriteLe16(file.data() + 26, 1);    // planes
+    WriteLe16(file.data() + 28, 24);   // bits per pixel
+    WriteLe32(file.data() + 30, 0);    // BI_RGB
+    WriteLe32(file.data() + 34, static_cast<uint32_t>(imageSize));
+    WriteLe32(file.data() + 38, kPixelsPerMetreAt96Dpi);
+    WriteLe32(file.data() + 42, kPixelsPerMetreAt96Dpi);
 
     // Rows the picture does not hold (a short pixel buffer) stay black.
     const size_t present = std::min(picture.bits.size(), imageSize);

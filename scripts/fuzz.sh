@@ -12,7 +12,7 @@ out=build-fuzz
 mkdir -p "$out/corpus"
 
 clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-  -I renderer renderer/dib.cpp tests/fuzz/dib_fuzz.cpp -o "$out/dib_fuzz"
+  -I renderer -I common renderer/dib.cpp tests/fuzz/dib_fuzz.cpp -o "$out/dib_fuzz"
 
 # Seeds: every picture of the suite (the corpus folder keeps what the fuzzer finds).
 mkdir -p "$out/seeds"

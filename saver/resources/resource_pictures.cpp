@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "bitmap_file.h"
+#include "byte_order.h"
 
 namespace glowmere::resources {
 
@@ -54,18 +55,6 @@ double SegmentDistance(double px, double py, double ax, double ay, double bx, do
     return std::hypot(px - (ax + t * dx), py - (ay + t * dy));
 }
 
-void Put16(std::vector<uint8_t>& out, uint16_t v)
-{
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
 // An .ico or .cur file with one 32 × 32 image: directory, entry, then the image as a DIB
 // of double height (colour bits followed by the 1-bit transparency mask, bottom-up).
 std::vector<uint8_t> IconFile(bool cursor, uint16_t hotX, uint16_t hotY, uint16_t bitCount,
@@ -73,17 +62,17 @@ std::vector<uint8_t> IconFile(bool cursor, uint16_t hotX, uint16_t hotY, uint16_
                               const std::vector<uint8_t>& colourBits, const std::vector<uint8_t>& maskBits)
 {
     std::vector<uint8_t> image;
-    Put32(image, 40);
-    Put32(image, 32);
-    Put32(image, 64);
-    Put16(image, 1);
-    Put16(image, bitCount);
-    Put32(image, 0);
-    Put32(image, static_cast<uint32_t>(colourBits.size() + maskBits.size()));
-    Put32(image, 0);
-    Put32(image, 0);
-    Put32(image, static_cast<uint32_t>(palette.size()));
-    Put32(image, 0);
+    AppendLe32(image, 40);
+    AppendLe32(image, 32);
+    AppendLe32(image, 64);
+    AppendLe16(image, 1);
+    AppendLe16(image, bitCount);
+    AppendLe32(image, 0);
+    AppendLe32(image, static_cast<uint32_t>(colourBits.size() + maskBits.size()));
+    AppendLe32(image, 0);
+    AppendLe32(image, 0);
+    AppendLe32(image, static_cast<uint32_t>(palette.size()));
+    AppendLe32(image, 0);
     for (const auto& c : palette) {
         image.push_back(c[2]);
         image.push_back(c[1]);
@@ -94,17 +83,17 @@ std::vector<uint8_t> IconFile(bool cursor, uint16_t hotX, uint16_t hotY, uint16_
     image.insert(image.end(), maskBits.begin(), maskBits.end());
 
     std::vector<uint8_t> file;
-    Put16(file, 0);
-    Put16(file, cursor ? 2 : 1);
-    Put16(file, 1);
+    AppendLe16(file, 0);
+    AppendLe16(file, cursor ? 2 : 1);
+    AppendLe16(file, 1);
     file.push_back(32);
     file.push_back(32);
     file.push_back(palette.size() >= 256 ? 0 : static_cast<uint8_t>(palette.size()));
     file.push_back(0);
-    Put16(file, cursor ? hotX : 1);
-    Put16(file, cursor ? hotY : bitCount);
-    Put32(file, static_cast<uint32_t>(image.size()));
-    Put32(file, 22);
+    AppendLe16(file, cursor ? hotX : 1);
+    AppendLe16(file, cursor ? hotY : bitCount);
+    AppendLe32(file, static_cast<uint32_t>(image.size()));
+    AppendLe32(file, 22);
     file.insert(file.end(), image.begin(), image.end());
     return file;
 }

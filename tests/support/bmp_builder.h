@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "byte_order.h"
+
 namespace bmp {
 
 using Rgb = std::array<uint8_t, 3>;
@@ -28,43 +30,34 @@ struct Fields {
     std::optional<uint32_t> pixelOffset;   // default: where the pixels really start
 };
 
-inline void Put16(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-inline void Put32(std::vector<uint8_t>& out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
+using glowmere::AppendLe16;
+using glowmere::AppendLe32;
 
 inline std::vector<uint8_t> Build(const Fields& s)
 {
     std::vector<uint8_t> dib;
-    Put32(dib, s.headerSize);
+    AppendLe32(dib, s.headerSize);
     if (s.headerSize == 12) {
-        Put16(dib, static_cast<uint32_t>(s.width));
-        Put16(dib, static_cast<uint32_t>(s.height));
-        Put16(dib, s.planes);
-        Put16(dib, s.bitCount);
+        AppendLe16(dib, static_cast<uint32_t>(s.width));
+        AppendLe16(dib, static_cast<uint32_t>(s.height));
+        AppendLe16(dib, s.planes);
+        AppendLe16(dib, s.bitCount);
     } else {
-        Put32(dib, static_cast<uint32_t>(s.width));
-        Put32(dib, static_cast<uint32_t>(s.height));
-        Put16(dib, s.planes);
-        Put16(dib, s.bitCount);
-        Put32(dib, s.compression);
-        Put32(dib, s.sizeImage);
-        Put32(dib, 2835);
-        Put32(dib, 2835);
-        Put32(dib, s.clrUsed);
-        Put32(dib, s.clrImportant);
+        AppendLe32(dib, static_cast<uint32_t>(s.width));
+        AppendLe32(dib, static_cast<uint32_t>(s.height));
+        AppendLe16(dib, s.planes);
+        AppendLe16(dib, s.bitCount);
+        AppendLe32(dib, s.compression);
+        AppendLe32(dib, s.sizeImage);
+        AppendLe32(dib, 2835);
+        AppendLe32(dib, 2835);
+        AppendLe32(dib, s.clrUsed);
+        AppendLe32(dib, s.clrImportant);
         while (dib.size() < s.headerSize)   // the longer headers' fields, all zero
             dib.push_back(0);
     }
     for (uint32_t m : s.masks)
-        Put32(dib, m);
+        AppendLe32(dib, m);
     for (const Rgb& c : s.palette) {
         dib.push_back(c[2]);
         dib.push_back(c[1]);
@@ -79,9 +72,9 @@ inline std::vector<uint8_t> Build(const Fields& s)
         return dib;
 
     std::vector<uint8_t> file = {'B', 'M'};
-    Put32(file, static_cast<uint32_t>(14 + dib.size()));
-    Put32(file, 0);
-    Put32(file, s.pixelOffset.value_or(pixelsAt));
+    AppendLe32(file, static_cast<uint32_t>(14 + dib.size()));
+    AppendLe32(file, 0);
+    AppendLe32(file, s.pixelOffset.value_or(pixelsAt));
     file.insert(file.end(), dib.begin(), dib.end());
     return file;
 }

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "byte_order.h"
 #include "harness.h"
 
 namespace {
@@ -170,7 +171,7 @@ Capture ReadCapture(const fs::path& file)
     Capture capture;
     if (raw.size() < 44 || raw.compare(0, 4, "RIFF") != 0 || raw.compare(36, 4, "data") != 0)
         return capture;
-    auto u16 = [&](size_t at) { return static_cast<unsigned>(static_cast<uint8_t>(raw[at]) | static_cast<uint8_t>(raw[at + 1]) << 8); };
+    auto u16 = [&](size_t at) { return unsigned{glowmere::ReadLe16(reinterpret_cast<const uint8_t*>(raw.data()) + at)}; };
     const unsigned channels = u16(22);
     capture.rate = static_cast<int>(u16(24) | u16(26) << 16);
     const unsigned bits = u16(34);

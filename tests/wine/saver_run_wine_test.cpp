@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "byte_order.h"
 #include "harness.h"
 
 namespace {
@@ -101,12 +102,7 @@ void ExpectUncompressed24Bit(const fs::path& file, uint32_t width, uint32_t heig
 {
     const std::string bytes = harness::ReadFile(file);
     ASSERT_GE(bytes.size(), 54u) << file;
-    const auto le32 = [&](size_t at) {
-        uint32_t v = 0;
-        for (int i = 3; i >= 0; --i)
-            v = v << 8 | static_cast<uint8_t>(bytes[at + i]);
-        return v;
-    };
+    const auto le32 = [&](size_t at) { return glowmere::ReadLe32(reinterpret_cast<const uint8_t*>(bytes.data()) + at); };
     EXPECT_EQ(bytes.substr(0, 2), "BM");
     EXPECT_EQ(std::vector<uint32_t>({le32(14), le32(18), le32(22), le32(28) & 0xFFFF, le32(30)}),
               std::vector<uint32_t>({40, width, height, 24, 0}));

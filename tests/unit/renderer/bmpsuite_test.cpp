@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "byte_order.h"
 #include "dib.h"
 #include "dib_decode.h"
 
@@ -33,12 +34,10 @@ std::vector<uint8_t> ReadBytes(const fs::path& file)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// 0 past the end of a short file.
 uint32_t Read32(const std::vector<uint8_t>& b, size_t at)
 {
-    uint32_t v = 0;
-    if (at + 4 <= b.size())
-        std::memcpy(&v, b.data() + at, 4);
-    return v;
+    return at + 4 <= b.size() ? glowmere::ReadLe32(b.data() + at) : 0;
 }
 
 // The size field of the DIB header, wherever the file puts it.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "bmp_builder.h"
+#include "byte_order.h"
 #include "dib.h"
 #include "dib_decode.h"
 
@@ -47,12 +48,7 @@ DibLayout Parse(const std::vector<uint8_t>& file)
     return layout;
 }
 
-uint32_t Read32(const std::vector<uint8_t>& b, size_t at)
-{
-    uint32_t v;
-    std::memcpy(&v, b.data() + at, 4);
-    return v;
-}
+uint32_t Read32(const std::vector<uint8_t>& b, size_t at) { return glowmere::ReadLe32(b.data() + at); }
 
 // An 8-bit RLE picture of 4 × 3 over a palette of black, red, green, blue.
 bmp::Fields Rle8(std::vector<uint8_t> stream)
@@ -80,7 +76,7 @@ TEST(DibReader, OnlyTwelveAndFortyByteHeadersAreKnown)
             bmp::Fields s = Make(1, 1, 24, bmp::Rows24({{kRed}}));
             s.fileHeader = fileHeader;
             std::vector<uint8_t> file = bmp::Build(s);
-            std::memcpy(file.data() + (fileHeader ? 14 : 0), &size, 4);
+            glowmere::WriteLe32(file.data() + (fileHeader ? 14 : 0), size);
             EXPECT_EQ(Decode(file).error, DibError::UnknownFormat) << size << " " << fileHeader;
         }
     }

@@ -3,16 +3,14 @@
 #include <cmath>
 
 #include "bitmap_file.h"
+#include "byte_order.h"
 #include "spirit_picture.h"
 
 namespace {
 
 using glowmere::Bitmap24;
 
-uint32_t Read32(const std::vector<uint8_t>& f, size_t at)
-{
-    return f[at] | f[at + 1] << 8 | f[at + 2] << 16 | static_cast<uint32_t>(f[at + 3]) << 24;
-}
+uint32_t Read32(const std::vector<uint8_t>& f, size_t at) { return glowmere::ReadLe32(f.data() + at); }
 
 TEST(BitmapFile, WritesAnUncompressed24BitFileWithPaddedBottomUpRows)
 {

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "byte_order.h"
 #include "resource_pictures.h"
 
 namespace {
@@ -34,8 +35,8 @@ TEST(BuiltInPictures, IconAndCursorCarryTheirSizesAndHotSpot)
     EXPECT_EQ(icon[12], 8);   // 256 colours
     const auto cursor = glowmere::resources::MakeLinkCursor();
     EXPECT_EQ(cursor[2], 2);  // a cursor
-    EXPECT_EQ(cursor[10] | cursor[11] << 8, 13);   // hot spot at the fingertip
-    EXPECT_EQ(cursor[12] | cursor[13] << 8, 1);
+    EXPECT_EQ(glowmere::ReadLe16(&cursor[10]), 13);   // hot spot at the fingertip
+    EXPECT_EQ(glowmere::ReadLe16(&cursor[12]), 1);
 }
 
 }  // namespace
