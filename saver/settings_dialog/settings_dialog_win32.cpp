@@ -20,7 +20,7 @@
 #include "dialog_layout.h"
 #include "dialog_logic.h"
 #include "gdi_win32.h"
-#include "resources/resource_ids.h"
+#include "resource_ids.h"
 #include "settings_file.h"
 #include "settings_file_win32.h"
 #include "settings_values.h"

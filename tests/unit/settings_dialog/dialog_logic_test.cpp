@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "../saver/fake_settings_platform.h"
+#include "../settings/fake_settings_platform.h"
 #include "dialog_layout.h"
 #include "dialog_logic.h"
 #include "settings_values.h"

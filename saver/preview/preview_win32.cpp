@@ -7,7 +7,7 @@
 #include "forms_win32.h"
 #include "gdi_win32.h"
 #include "preview_layout.h"
-#include "resources/resource_ids.h"
+#include "resource_ids.h"
 #include "startup.h"
 
 namespace glowmere {
