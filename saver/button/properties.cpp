@@ -1,15 +1,8 @@
 #include "properties.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace glowmere::button {
-
-bool Font::operator==(const Font& other) const
-{
-    return face == other.face && points == other.points && weight == other.weight && italic == other.italic &&
-           underline == other.underline && strikethrough == other.strikethrough && charset == other.charset;
-}
 
 Font DesignFont()
 {
@@ -18,12 +11,6 @@ Font DesignFont()
     font.points = 9.75;
     font.charset = 128;
     return font;
-}
-
-int FontPixelHeight(const Font& font, int dotsPerInch)
-{
-    // 9.75 pt at 96 dpi is exactly 13 pixels.
-    return -static_cast<int>(std::lround(font.points * dotsPerInch / 72.0));
 }
 
 const PropertyValue* PropertyStore::Find(std::string_view name) const

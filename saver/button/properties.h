@@ -1,7 +1,7 @@
 #pragma once
-// The Command button's stored properties: the caption font as a value, and a small
-// ordered store of named values that the host fills from its stored form data before it
-// creates a button, and that a button's save writes into.
+// The Command button's stored properties: a small ordered store of named values that the
+// host fills from its stored form data before it creates a button, and that a button's
+// save writes into. The caption font is shared/font.h.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -9,28 +9,12 @@
 #include <variant>
 #include <vector>
 
+#include "font.h"
+
 namespace glowmere::button {
-
-// A caption font: face (UTF-8), size in points, style and character set.
-struct Font {
-    std::string face;
-    double points = 9.0;
-    int16_t weight = 400;   // 400 regular, 700 bold
-    bool italic = false;
-    bool underline = false;
-    bool strikethrough = false;
-    uint8_t charset = 1;    // 1 = the platform's default character set
-
-    bool operator==(const Font& other) const;
-    bool operator!=(const Font& other) const { return !(*this == other); }
-};
 
 // The caption's own font: "ＭＳ Ｐゴシック" 9.75 pt, regular, Shift-JIS (128).
 Font DesignFont();
-
-// The font's cell height in device pixels for LOGFONT's lfHeight (negative: character
-// height), at `dotsPerInch` (96 on the screen the control's constants assume).
-int FontPixelHeight(const Font& font, int dotsPerInch);
 
 // One stored value. Each property has one type: "Enabled" bool, "Caption" string,
 // "FirstRun" uint8_t, "Font" Font, "FontColour" uint32_t, "Visible" int16_t.

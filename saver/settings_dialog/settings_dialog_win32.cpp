@@ -51,9 +51,9 @@ enum ControlId : int { kRepeatId = 101, kFileId = 102, kSetId = 103, kCancelId =
 enum class ScreenPointer { Default, Hourglass };
 
 // The form's font: "ＭＳ Ｐゴシック" 9.75 pt, regular, Japanese character set.
-button::Font FormFont()
+Font FormFont()
 {
-    button::Font font;
+    Font font;
     font.face = "ＭＳ Ｐゴシック";
     font.points = 9.75;
     font.weight = 400;
@@ -240,7 +240,7 @@ bool SettingsDialog::Create()
     texture_ = loadBitmap(IDB_PANEL_TEXTURE);
     linkCursor_ = LoadCursorA(instance_, MAKEINTRESOURCEA(IDC_LINK));
     font_ = MakeFont(FormFont());
-    button::Font link = FormFont();
+    Font link = FormFont();
     link.underline = true;
     linkFont_ = MakeFont(link);
 
@@ -268,7 +268,7 @@ bool SettingsDialog::Create()
         FitRepeatBoxHeight();
     }
 
-    const button::Font ambient = FormFont();
+    const Font ambient = FormFont();
     for (const StoredButton& stored : kStoredButtons) {
         button::PropertyStore properties;
         properties.Put("Caption", std::string(stored.caption));

@@ -49,14 +49,14 @@ void Canvas::Fill(COLORREF colour)
     FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
 
-HFONT MakeFont(const button::Font& font)
+HFONT MakeFont(const Font& font)
 {
     HDC screen = GetDC(nullptr);
     const int dotsPerInch = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
     if (screen)
         ReleaseDC(nullptr, screen);
     LOGFONTA logFont = {};
-    logFont.lfHeight = button::FontPixelHeight(font, dotsPerInch > 0 ? dotsPerInch : 96);
+    logFont.lfHeight = FontPixelHeight(font, dotsPerInch > 0 ? dotsPerInch : 96);
     logFont.lfWeight = font.weight;
     logFont.lfItalic = font.italic;
     logFont.lfUnderline = font.underline;

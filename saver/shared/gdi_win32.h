@@ -3,7 +3,7 @@
 // form object, a picture kept in memory, and a GDI font made from a caption font.
 #include <windows.h>
 
-#include "properties.h"
+#include "font.h"
 
 namespace glowmere {
 
@@ -51,6 +51,6 @@ private:
 
 // The font a caption asks for (face in UTF-8, reaching the platform in the ANSI code
 // page), at the screen's dots per inch. Null when the platform cannot make it.
-HFONT MakeFont(const button::Font& font);
+HFONT MakeFont(const Font& font);
 
 }  // namespace glowmere

@@ -11,6 +11,7 @@
 namespace {
 
 using namespace glowmere::button;
+using glowmere::Font;
 using Log = std::vector<std::string>;
 
 // The table's events, each one call on the button.

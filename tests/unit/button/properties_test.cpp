@@ -12,6 +12,7 @@
 namespace {
 
 using namespace glowmere::button;
+using glowmere::Font;
 
 std::vector<std::string> Names(const PropertyStore& store)
 {
