@@ -1,20 +1,16 @@
 // Binds the settings rules of settings_file.cpp to the private-profile functions and a
-// real file open, and owns the program folder and the zoom animations.
+// real file open.
 #include "settings_file_win32.h"
 
 #include <windows.h>
 
-#include <vector>
-
 #include "ansi_text_win32.h"
+#include "program_folder_win32.h"
 #include "settings_file.h"
-#include "settings_values.h"
 
 namespace glowmere {
 
 namespace {
-
-bool SystemLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
 class Win32SettingsPlatform final : public SettingsPlatform {
 public:
@@ -43,7 +39,7 @@ public:
         return true;
     }
 
-    LeadByteTest LeadBytes() const override { return SystemLeadByte; }
+    LeadByteTest LeadBytes() const override { return IsAnsiLeadByte; }
 };
 
 Win32SettingsPlatform& Platform()
@@ -52,33 +48,9 @@ Win32SettingsPlatform& Platform()
     return platform;
 }
 
-void AnimateCaption(HWND window, bool towardsWindow)
-{
-    RECT windowRect = {};
-    GetWindowRect(window, &windowRect);
-    const RECT point = {CursorX, CursorY, CursorX, CursorY};
-    if (towardsWindow)
-        DrawAnimatedRects(window, IDANI_CAPTION, &point, &windowRect);
-    else
-        DrawAnimatedRects(window, IDANI_CAPTION, &windowRect, &point);
-}
-
 }  // namespace
 
 SettingsPlatform& SystemSettingsPlatform() { return Platform(); }
-
-std::string ProgramFolder()
-{
-    std::vector<char> path(MAX_PATH);
-    for (;;) {
-        const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0)
-            return {};
-        if (n < path.size())
-            return ParentFolder(std::string(path.data(), n), SystemLeadByte);
-        path.resize(path.size() * 2);   // a long path was cut: ask again with more room
-    }
-}
 
 std::string GetIniString(const std::string& section, const std::string& key, const std::string& file)
 {
@@ -93,12 +65,8 @@ void WriteIniString(const std::string& section, const std::string& key, const st
 
 bool FileExists(const std::string& path) { return FileExists(Platform(), path); }
 
-std::string ParentFolder(const std::string& path) { return ParentFolder(path, SystemLeadByte); }
+std::string ParentFolder(const std::string& path) { return ParentFolder(path, IsAnsiLeadByte); }
 
 void ReadSettings() { ReadSettings(Platform(), ProgramFolder()); }
-
-void ZoomFromCursor(HWND__* window) { AnimateCaption(window, true); }
-
-void ZoomToCursor(HWND__* window) { AnimateCaption(window, false); }
 
 }  // namespace glowmere

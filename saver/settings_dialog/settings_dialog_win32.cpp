@@ -20,6 +20,7 @@
 #include "dialog_layout.h"
 #include "dialog_logic.h"
 #include "gdi_win32.h"
+#include "program_folder_win32.h"
 #include "resource_ids.h"
 #include "settings_file.h"
 #include "settings_file_win32.h"
@@ -82,6 +83,22 @@ int16_t ToInt16(LONG value)
     return static_cast<int16_t>(std::clamp<LONG>(value, std::numeric_limits<int16_t>::min(),
                                                  std::numeric_limits<int16_t>::max()));
 }
+
+// Animates a caption outline from the point (CursorX, CursorY) to the window and back.
+void AnimateCaption(HWND window, bool towardsWindow)
+{
+    RECT windowRect = {};
+    GetWindowRect(window, &windowRect);
+    const RECT point = {CursorX, CursorY, CursorX, CursorY};
+    if (towardsWindow)
+        DrawAnimatedRects(window, IDANI_CAPTION, &point, &windowRect);
+    else
+        DrawAnimatedRects(window, IDANI_CAPTION, &windowRect, &point);
+}
+
+void ZoomFromCursor(HWND window) { AnimateCaption(window, true); }
+
+void ZoomToCursor(HWND window) { AnimateCaption(window, false); }
 
 // Copies a whole bitmap to (x, y), or `width` x `height` of it.
 void DrawBitmap(HDC target, HBITMAP bitmap, int x, int y, int width, int height)

@@ -1,4 +1,5 @@
-// UTF-8 ⇄ ANSI code page conversion through UTF-16 (MultiByteToWideChar, WideCharToMultiByte).
+// UTF-8 ⇄ ANSI code page conversion through UTF-16 (MultiByteToWideChar, WideCharToMultiByte),
+// and the code page's lead bytes.
 #include "ansi_text_win32.h"
 
 #include <windows.h>
@@ -36,5 +37,7 @@ std::string Narrow(const std::wstring& wide, UINT codePage)
 std::string ToAnsi(std::string_view utf8) { return Narrow(Widen(utf8, CP_UTF8), CP_ACP); }
 
 std::string FromAnsi(std::string_view ansi) { return Narrow(Widen(ansi, CP_ACP), CP_UTF8); }
+
+bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
 }  // namespace glowmere

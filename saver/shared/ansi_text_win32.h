@@ -13,4 +13,7 @@ std::string ToAnsi(std::string_view utf8);
 // The ANSI code page → UTF-16 → UTF-8.
 std::string FromAnsi(std::string_view ansi);
 
+// Whether a byte opens a two-byte character of the ANSI code page (IsDBCSLeadByte).
+bool IsAnsiLeadByte(unsigned char byte);
+
 }  // namespace glowmere

@@ -7,6 +7,7 @@
 #include "command_line.h"
 #include "forms_win32.h"
 #include "preview_win32.h"
+#include "program_folder_win32.h"
 #include "saver_form_win32.h"
 #include "settings_dialog_win32.h"
 #include "settings_file_win32.h"

@@ -9,8 +9,8 @@
 
 #include "ansi_text_win32.h"
 #include "music_platform.h"
+#include "program_folder_win32.h"
 #include "saver_form_win32.h"
-#include "settings_file_win32.h"
 
 namespace glowmere {
 

@@ -30,6 +30,7 @@
 #include "ansi_text_win32.h"
 #include "forms_win32.h"
 #include "preview_win32.h"
+#include "program_folder_win32.h"
 #include "settings_dialog_win32.h"
 #include "settings_file.h"
 #include "settings_file_win32.h"
