@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 
+#include "number_text.h"
 #include "settings_values.h"
 
 namespace glowmere {
@@ -29,42 +30,6 @@ bool ContainsErr(std::string_view reply)
     for (char& c : upper)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return upper.find("ERR") != std::string::npos;
-}
-
-// A reply read as a number: optional blanks, an optional sign, digits with at most one
-// decimal point. Anything else is no number.
-std::optional<double> ParseNumber(std::string_view text)
-{
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    double sign = 1.0;
-    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-        sign = text.front() == '-' ? -1.0 : 1.0;
-        text.remove_prefix(1);
-    }
-    double value = 0.0, scale = 0.0;
-    bool digits = false;
-    for (char c : text) {
-        if (c >= '0' && c <= '9') {
-            digits = true;
-            if (scale == 0.0) {
-                value = value * 10.0 + (c - '0');
-            } else {
-                value += (c - '0') * scale;
-                scale /= 10.0;
-            }
-        } else if (c == '.' && scale == 0.0) {
-            scale = 0.1;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (!digits)
-        return std::nullopt;
-    return sign * value;
 }
 
 }  // namespace
@@ -109,10 +74,10 @@ bool Lumadrift_BGM::CheckCd()
     if (BgmRepeat != 0) {
         // Playing from the repeat track runs on into the next one; the first tick that
         // sees another track (or a stopped disc) starts the repeat track again.
-        const std::optional<double> current = ParseNumber(track);
+        const std::optional<DecimalNumber> current = ParseDecimal(track);
         if (!current)
             return false;
-        if (stopped || *current != BgmRepeat) {
+        if (stopped || !IsExactly(*current, BgmRepeat)) {
             const std::string position = MCIStatus("status cdaudio position track " + std::to_string(BgmRepeat));
             MCIPlay("cdaudio", position, {});
         }

@@ -1,9 +1,8 @@
 #include "settings_file.h"
 
-#include <limits>
 #include <vector>
 
-#include "decimal_text.h"
+#include "number_text.h"
 #include "settings_values.h"
 
 namespace glowmere {
@@ -37,20 +36,6 @@ std::string FormatSettingNumber(int16_t value)
 {
     const std::string digits = std::to_string(value);
     return value < 0 ? digits : " " + digits;
-}
-
-int16_t ParseSettingNumber(std::string_view text)
-{
-    const auto number = ScanDecimal(text);
-    if (!number)
-        return 0;
-    for (size_t i = number->end; i < text.size(); ++i)
-        if (!IsBlank(text[i]))
-            return 0;   // "2abc" is not a number
-    const int64_t value = Floor(*number);
-    if (value < std::numeric_limits<int16_t>::min() || value > std::numeric_limits<int16_t>::max())
-        return 0;
-    return static_cast<int16_t>(value);
 }
 
 std::string ParentFolder(std::string_view path, LeadByteTest isLead)

@@ -6,7 +6,8 @@
 //
 // File: section "Section", keys "BGM区分" (BgmKind), "BGMﾘﾋﾟｰﾄ" (BgmRepeat) and
 // "BGMﾌｧｲﾙ" (BgmFile). Numbers are written as " 2" / "-1" (FormatSettingNumber) and read
-// with or without that blank; the path is stored unchanged.
+// with or without that blank (ParseSettingNumber, number_text.h); the path is stored
+// unchanged.
 //
 // Encodings: section and key names are the program's own texts (UTF-8) and reach the
 // platform in the ANSI code page; values and paths are ANSI bytes as the platform hands
@@ -47,11 +48,6 @@ public:
 
 // " 2", " 0", "-1": the text every writer stores for a number.
 std::string FormatSettingNumber(int16_t value);
-
-// A stored number: empty, not a plain decimal number (see decimal_text.h) or outside
-// the signed 16-bit range after rounding toward negative infinity → 0. Blanks around it
-// are allowed. "2.9" → 2, "-0.5" → -1, "40000" → 0, "abc" → 0, "2abc" → 0.
-int16_t ParseSettingNumber(std::string_view text);
 
 // The folder part of a path: up to its last ':' or '\', without a trailing '\'.
 // C:\Music\song.mp3 → C:\Music, C:\song.mp3 → C:, D:song.wav → D:,

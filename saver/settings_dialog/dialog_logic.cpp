@@ -1,11 +1,9 @@
 #include "dialog_logic.h"
 
-#include <cctype>
 #include <cmath>
-#include <cstdlib>
-#include <limits>
 
 #include "dialog_layout.h"
+#include "number_text.h"
 #include "settings_values.h"
 
 #ifndef GLOWMERE_VERSION
@@ -22,57 +20,6 @@ std::vector<std::string> RepeatListItems()
     for (int track = 0; track <= 30; ++track)
         items.push_back(FormatHashHash(track));
     return items;
-}
-
-std::optional<double> ParseNumber(std::string_view text)
-{
-    size_t i = 0;
-    const auto blank = [&](size_t at) { return at < text.size() && (text[at] == ' ' || text[at] == '\t'); };
-    const auto digit = [&](size_t at) { return at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])); };
-    while (blank(i))
-        ++i;
-    const size_t start = i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    size_t digits = 0;
-    while (digit(i))
-        ++i, ++digits;
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (digit(i))
-            ++i, ++digits;
-    }
-    if (digits == 0)
-        return std::nullopt;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        size_t e = i + 1;
-        if (e < text.size() && (text[e] == '+' || text[e] == '-'))
-            ++e;
-        if (!digit(e))
-            return std::nullopt;
-        while (digit(e))
-            ++e;
-        i = e;
-    }
-    const size_t end = i;
-    while (blank(i))
-        ++i;
-    if (i != text.size())
-        return std::nullopt;
-    const std::string number(text.substr(start, end - start));
-    return std::strtod(number.c_str(), nullptr);
-}
-
-int16_t RepeatFromText(std::string_view text)
-{
-    const std::optional<double> number = ParseNumber(text);
-    if (!number || !std::isfinite(*number))
-        return 0;
-    // nearbyint rounds halves to even in the default rounding mode.
-    const double rounded = std::nearbyint(*number);
-    if (rounded < std::numeric_limits<int16_t>::min() || rounded > std::numeric_limits<int16_t>::max())
-        return 0;
-    return static_cast<int16_t>(rounded);
 }
 
 SourceControls ControlsForSource(int bgmKind)

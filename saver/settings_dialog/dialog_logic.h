@@ -1,11 +1,10 @@
 #pragma once
 // The settings dialog's decisions and arithmetic, free of the window system: the texts of
-// the repeat box, how a typed repeat text becomes a number, which controls a music source
+// the repeat box, which controls a music source
 // enables, where the panel texture is tiled, the colours of the background gradient, where
 // the dialog is placed, which source a mouse press picks, what saving writes and what a
 // chosen file changes.
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,15 +18,6 @@ std::string FormatHashHash(int value);
 
 // The items of the repeat box: the empty text for 0, then "1" to "30".
 std::vector<std::string> RepeatListItems();
-
-// A number as the dialog reads its text: surrounding blanks, a sign, digits with an
-// optional decimal point and an optional exponent. Anything else is not a number.
-std::optional<double> ParseNumber(std::string_view text);
-
-// The repeat track typed or chosen in the repeat box. A number is rounded to the nearest
-// whole number with halves going to the even neighbour (2.5 → 2, 3.5 → 4); text that is
-// not a number, and a number outside the signed 16-bit range, give 0.
-int16_t RepeatFromText(std::string_view text);
 
 // Which controls a music source enables, and which source mark shows selected.
 struct SourceControls {
@@ -69,7 +59,8 @@ int SourceAt(int panelX, int panelY);
 
 // Saving, in this order, each through WriteIniString into section "Section" of
 // `settingsFile`: "BGM区分" = BgmKind (" 2", "-1"); BgmRepeat := the repeat text as a
-// number (RepeatFromText); "BGMﾘﾋﾟｰﾄ" = BgmRepeat; "BGMﾌｧｲﾙ" = BgmFile unchanged.
+// number (RepeatFromText, number_text.h); "BGMﾘﾋﾟｰﾄ" = BgmRepeat; "BGMﾌｧｲﾙ" = BgmFile
+// unchanged.
 // `repeatText` is the repeat box's text in the ANSI code page.
 void SaveSettings(SettingsPlatform& platform, const std::string& settingsFile, std::string_view repeatText);
 

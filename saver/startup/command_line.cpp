@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "decimal_text.h"
+#include "number_text.h"
 
 namespace glowmere {
 

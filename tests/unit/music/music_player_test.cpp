@@ -160,18 +160,16 @@ TEST_F(CdMusic, TheTrackReplyIsComparedAsANumber)
         EXPECT_EQ(player.CdMonitorOn(), expectMonitor) << '"' << track << '"';
         return disc.calls;
     };
+    // Which replies are numbers, and which name track 3, is the number-text table's
+    // business (tests/unit/settings/number_text_test.cpp); one of each here.
     glowmere::BgmRepeat = 3;
-    for (const char* same : {"3", "03", " 3 ", "3.0", "+3"})
-        EXPECT_EQ(check(same, "playing", true).size(), 3u) << same;
-    for (const char* other : {"3.5", "-3", "30"}) {
-        const Calls calls = check(other, "playing", true);
-        ASSERT_EQ(calls.size(), 5u) << other;
-        EXPECT_EQ(calls[3], Mci("status cdaudio position track 3", 512)) << other;
-    }
+    EXPECT_EQ(check("3.0", "playing", true).size(), 3u);
+    const Calls calls = check("30", "playing", true);
+    ASSERT_EQ(calls.size(), 5u);
+    EXPECT_EQ(calls[3], Mci("status cdaudio position track 3", 512));
     // A reply that is no number cannot be compared: that check fails and ends the
     // monitor, before any play command.
-    for (const char* none : {"", "three", "3a", "."})
-        EXPECT_EQ(check(none, "stopped", false).size(), 3u) << '"' << none << '"';
+    EXPECT_EQ(check("3a", "stopped", false).size(), 3u);
 
     // Without a repeat track the track reply is never read as a number.
     glowmere::BgmRepeat = 0;

@@ -34,21 +34,6 @@ protected:
     void Read() { ReadSettings(platform, folder); }
 };
 
-TEST(SettingNumber, ReadsPlainDecimalsRoundedDownWithOrWithoutTheBlankAndAnythingElseAsZero)
-{
-    const std::pair<const char*, int16_t> numbers[] = {
-        {" 2", 2}, {"2", 2}, {"-1", -1}, {" -1", -1}, {"+3", 3}, {"2.9", 2}, {"-0.5", -1}, {"-2.0", -2},
-        {"-0", 0}, {".5", 0}, {"7.", 7}, {"\t12\t ", 12}, {"007", 7},
-        // Reading floors before the range check: -32768.5 would be -32769.
-        {"32767.9", 32767}, {"-32768", -32768},
-    };
-    for (const auto& [text, value] : numbers)
-        EXPECT_EQ(ParseSettingNumber(text), value) << '"' << text << '"';
-    for (const char* text : {"", " ", "abc", "2abc", "2 3", "-", ".", "1e3", "1,000", "&H10", "0x10", "２",
-                             "40000", "32768", "-32769", "-32768.5", "99999999999999999999999"})
-        EXPECT_EQ(ParseSettingNumber(text), 0) << '"' << text << '"';
-}
-
 TEST(ParentFolderOf, APathLosesItsLastNameAndTrailingBackslash)
 {
     EXPECT_EQ(ParentFolder("C:\\Music\\song.mp3", NoLeadBytes), "C:\\Music");

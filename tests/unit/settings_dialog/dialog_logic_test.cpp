@@ -27,19 +27,6 @@ TEST(SettingsDialogRepeatBox, OffersAnEmptyItemThenTracksOneToThirty)
     EXPECT_EQ(items.back(), "30");
 }
 
-TEST(SettingsDialogRepeatBox, TypedTextBecomesATrackNumberOrZero)
-{
-    const std::pair<const char*, int16_t> cases[] = {
-        {"", 0}, {"   ", 0}, {"abc", 0}, {"12abc", 0}, {"1 2", 0}, {"12", 12}, {" 7 ", 7}, {"-1", -1}, {"1e1", 10},
-        // Halves go to the even neighbour.
-        {"2.5", 2}, {"3.5", 4}, {"-2.5", -2}, {"2.51", 3},
-        // The stored value is 16-bit: anything beyond it is saved as 0 instead of failing.
-        {"32767", 32767}, {"-32768", -32768}, {"32768", 0}, {"32767.5", 0}, {"-40000", 0}, {"1e400", 0},
-    };
-    for (const auto& [text, track] : cases)
-        EXPECT_EQ(RepeatFromText(text), track) << '"' << text << '"';
-}
-
 TEST(SettingsDialogSource, EachSourceEnablesOnlyItsOwnControls)
 {
     const struct {
