@@ -248,7 +248,6 @@ public:
     uint8_t ButtonState() const { return buttonState_; }
     bool EnabledValue() const { return enabled_; }
     uint8_t FirstRun() const { return firstRun_; }
-    bool HotFace() const { return hotFace_; }
     bool LeftPressed() const { return leftPressed_; }
     bool Opaque() const { return opaque_; }
     bool Polling() const { return polling_; }

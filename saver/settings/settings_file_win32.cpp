@@ -52,20 +52,7 @@ Win32SettingsPlatform& Platform()
 
 SettingsPlatform& SystemSettingsPlatform() { return Platform(); }
 
-std::string GetIniString(const std::string& section, const std::string& key, const std::string& file)
-{
-    return GetIniString(Platform(), section, key, file);
-}
-
-void WriteIniString(const std::string& section, const std::string& key, const std::string& value,
-                    const std::string& file)
-{
-    WriteIniString(Platform(), section, key, value, file);
-}
-
 bool FileExists(const std::string& path) { return FileExists(Platform(), path); }
-
-std::string ParentFolder(const std::string& path) { return ParentFolder(path, IsAnsiLeadByte); }
 
 void ReadSettings() { ReadSettings(Platform(), ProgramFolder()); }
 

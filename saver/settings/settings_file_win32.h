@@ -10,12 +10,8 @@ class SettingsPlatform;
 // The private-profile functions and the real file open, as the routines below use them.
 SettingsPlatform& SystemSettingsPlatform();
 
-// Section and key are UTF-8; value, file and path are ANSI, as the platform has them.
-std::string GetIniString(const std::string& section, const std::string& key, const std::string& file);
-void WriteIniString(const std::string& section, const std::string& key, const std::string& value,
-                    const std::string& file);
+// The path is ANSI, as the platform has it.
 bool FileExists(const std::string& path);
-std::string ParentFolder(const std::string& path);
 
 // Fills the settings values from ProgramFolder() + "\Glowmere.ini".
 void ReadSettings();

@@ -3,8 +3,9 @@
 //
 //   read                    ReadSettings, then: kind <n>, repeat <n>, file <hex>, folder <hex>
 //   write (<key> <value>)...  WriteIniString("Section", key, value, <folder>\Glowmere.ini)
-//                           for each pair: ok
-//   get <key>               GetIniString("Section", key, ...) as hex ANSI bytes
+//                           through the system's settings platform, for each pair: ok
+//   get <key>               GetIniString("Section", key, ...) through the same platform, as
+//                           hex ANSI bytes
 //   dialog                  ReadSettings, then the settings dialog, printing every INI write
 //                           it makes with the exact bytes that go to
 //                           WritePrivateProfileStringA before passing it on (Wine's writer
@@ -104,10 +105,12 @@ int main()
         Print("folder " + Hex(glowmere::BgmFolder));
     } else if (command == "write") {
         for (size_t i = 1; i + 1 < args.size(); i += 2)
-            glowmere::WriteIniString(glowmere::kSettingsSection, args[i], glowmere::ToAnsi(args[i + 1]), iniFile);
+            glowmere::WriteIniString(glowmere::SystemSettingsPlatform(), glowmere::kSettingsSection, args[i],
+                                     glowmere::ToAnsi(args[i + 1]), iniFile);
         Print("ok");
     } else if (command == "get") {
-        Print(Hex(glowmere::GetIniString(glowmere::kSettingsSection, arg(1), iniFile)));
+        Print(Hex(glowmere::GetIniString(glowmere::SystemSettingsPlatform(), glowmere::kSettingsSection, arg(1),
+                                         iniFile)));
     } else if (command == "dialog") {
         glowmere::ReadSettings();
         RecordingPlatform platform(glowmere::SystemSettingsPlatform());
