@@ -115,6 +115,9 @@ private:
     void Timer3Tick();
     [[noreturn]] void FormQueryUnload();
 
+    bool RendererWindowExists() const;
+    bool RendererProcessRunning() const;
+
     HWND window_ = nullptr;
     Lumadrift_BGM music_;
     HANDLE renderer_ = nullptr;
@@ -254,12 +257,20 @@ void SaverForm::Timer2Tick()
 
 void SaverForm::Timer3Tick()
 {
-    const bool windowExists = FindWindowA(nullptr, kRendererTitle) != nullptr;
-    const bool processRunning = renderer_ && WaitForSingleObject(renderer_, 0) == WAIT_TIMEOUT;
+    const bool windowExists = RendererWindowExists();
+    const bool processRunning = RendererProcessRunning();
     if (watch_.RendererGone(windowExists, processRunning, GetTickCount())) {
         KillTimer(window_, kTimer3);
         FormQueryUnload();
     }
+}
+
+bool SaverForm::RendererWindowExists() const { return FindWindowA(nullptr, kRendererTitle) != nullptr; }
+
+// The process this run started has not ended yet.
+bool SaverForm::RendererProcessRunning() const
+{
+    return renderer_ && WaitForSingleObject(renderer_, 0) == WAIT_TIMEOUT;
 }
 
 void SaverForm::FormQueryUnload()
@@ -282,8 +293,7 @@ void SaverForm::FormQueryUnload()
         ShowCursor(TRUE);
 
     // A renderer that died without its teardown leaves its display mode behind.
-    const bool rendererRunning = FindWindowA(nullptr, kRendererTitle) != nullptr ||
-                                 (renderer_ && WaitForSingleObject(renderer_, 0) == WAIT_TIMEOUT);
+    const bool rendererRunning = RendererWindowExists() || RendererProcessRunning();
     if (DisplayNeedsRestore(ModeOf(ENUM_CURRENT_SETTINGS), ModeOf(ENUM_REGISTRY_SETTINGS), rendererRunning))
         ChangeDisplaySettingsA(nullptr, 0);
 

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "startup.h"
+
 namespace glowmere {
 
 MusicFileKind MusicFileKindOf(std::string_view file)
@@ -20,7 +22,7 @@ MusicFileKind MusicFileKindOf(std::string_view file)
 
 std::string RendererCommandLine(std::string_view programFolder)
 {
-    return "\"" + std::string(programFolder) + "\\Glowmere.dll\"";
+    return "\"" + std::string(programFolder) + kRendererFileName + "\"";
 }
 
 RendererWatch::RendererWatch(bool rendererStarted, uint32_t startMs)
