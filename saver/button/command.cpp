@@ -153,7 +153,7 @@ void Command::WriteProperties(PropertyStore& store, const Font& ambient)
 
 void Command::Initialize()
 {
-    buttonState_ = 1;
+    buttonState_ = ButtonState::Normal;
     polling_ = true;
     surface_.StartPoll(kPollMilliseconds);
 }
@@ -181,11 +181,11 @@ void Command::MouseMove(int16_t /*buttons*/, bool overButton)
     // not "over the button", and leaving is the hover poll's business.
     if (!enabled_ || !overButton)
         return;
-    if (buttonState_ == 1) {
-        buttonState_ = 2;
+    if (buttonState_ == ButtonState::Normal) {
+        buttonState_ = ButtonState::HighLight;
         DrawButton(StateBitmap::HighLight);
-    } else if (buttonState_ == 3 && !leftPressed_) {
-        buttonState_ = 4;
+    } else if (buttonState_ == ButtonState::Selected && !leftPressed_) {
+        buttonState_ = ButtonState::HighLightSelect;
         DrawButton(StateBitmap::HighLightSelect);
     }
 }
@@ -196,15 +196,15 @@ void Command::MouseUp(int16_t button, bool overButton)
         return;
     if (button == kLeftButton) {
         leftPressed_ = false;
-        if (buttonState_ == 2)
+        if (buttonState_ == ButtonState::HighLight)
             DrawButton(StateBitmap::Normal);
-        else if (buttonState_ == 4)
+        else if (buttonState_ == ButtonState::HighLightSelect)
             DrawButton(StateBitmap::HighLightSelect);
     }
     // Any button's release over the button clicks it, unless it is focused and the
     // cursor has been found off it since (state 3). A release off the button (the press
     // captured the mouse) is a cancelled press: no Click, whichever the poll saw last.
-    if (buttonState_ != 3 && overButton)
+    if (buttonState_ != ButtonState::Selected && overButton)
         surface_.RaiseClick();
 }
 
@@ -212,11 +212,11 @@ void Command::GotFocus()
 {
     if (!enabled_)
         return;
-    if (buttonState_ == 2) {
-        buttonState_ = 4;
+    if (buttonState_ == ButtonState::HighLight) {
+        buttonState_ = ButtonState::HighLightSelect;
         DrawButton(StateBitmap::Pressed);
     } else {
-        buttonState_ = 3;
+        buttonState_ = ButtonState::Selected;
         DrawButton(StateBitmap::Selected);
     }
 }
@@ -225,8 +225,8 @@ void Command::LostFocus()
 {
     if (!enabled_)
         return;
-    if (buttonState_ != 1) {
-        buttonState_ = 1;
+    if (buttonState_ != ButtonState::Normal) {
+        buttonState_ = ButtonState::Normal;
         DrawButton(StateBitmap::Normal);
     }
 }
@@ -324,18 +324,20 @@ void Command::SetVisible(bool newVisible)
 
 void Command::DrawButton(StateBitmap bitmap)
 {
-    // State 4 keeps the face it had: hot when it came from a hover, plain from the keyboard.
+    // HighLightSelect keeps the face it had: hot when it came from a hover, plain from the
+    // keyboard.
     switch (buttonState_) {
-    case 1:
+    case ButtonState::Normal:
         hotFace_ = false;
         break;
-    case 2:
+    case ButtonState::HighLight:
         hotFace_ = true;
         break;
-    case 3:
+    case ButtonState::Selected:
         hotFace_ = false;
         break;
-    default:
+    case ButtonState::Uninitialized:
+    case ButtonState::HighLightSelect:
         break;
     }
     surface_.Draw(PlanDrawing(bitmap, hotFace_, width_, height_));
@@ -345,11 +347,11 @@ void Command::EndHover()
 {
     if (!enabled_)
         return;
-    if (buttonState_ == 2) {
-        buttonState_ = 1;
+    if (buttonState_ == ButtonState::HighLight) {
+        buttonState_ = ButtonState::Normal;
         DrawButton(StateBitmap::Normal);
-    } else if (buttonState_ == 4) {
-        buttonState_ = 3;
+    } else if (buttonState_ == ButtonState::HighLightSelect) {
+        buttonState_ = ButtonState::Selected;
         DrawButton(StateBitmap::Selected);
     }
 }

@@ -121,6 +121,15 @@ DrawPlan PlanDrawing(StateBitmap bitmap, bool hotFace, int32_t width, int32_t he
 // ---------------------------------------------------------------------------------------
 // The control
 
+// Where a button stands between the mouse and the focus; the tables below use the numbers.
+enum class ButtonState : uint8_t {
+    Uninitialized = 0,     // until the host calls Initialize
+    Normal = 1,
+    HighLight = 2,         // hovered, not focused
+    Selected = 3,          // focused, not hovered
+    HighLightSelect = 4,   // focused and hovered
+};
+
 // Mouse buttons as the mouse events carry them.
 constexpr int16_t kLeftButton = 1;
 constexpr int16_t kRightButton = 2;
@@ -245,7 +254,7 @@ public:
     void SetVisible(bool newVisible);
 
     // State as it is, without side effects: for the surface's painting and for tests.
-    uint8_t ButtonState() const { return buttonState_; }
+    ButtonState State() const { return buttonState_; }
     bool EnabledValue() const { return enabled_; }
     uint8_t FirstRun() const { return firstRun_; }
     bool LeftPressed() const { return leftPressed_; }
@@ -264,7 +273,7 @@ private:
     CommandSurface& surface_;
     int32_t width_;
     int32_t height_;
-    uint8_t buttonState_ = 0;
+    ButtonState buttonState_ = ButtonState::Uninitialized;
     bool enabled_ = false;
     uint8_t firstRun_ = 0;
     bool hotFace_ = false;

@@ -14,6 +14,9 @@ using namespace glowmere::button;
 using glowmere::Font;
 using Log = std::vector<std::string>;
 
+// The button's state as the tables number it.
+int StateNumber(const Command& button) { return static_cast<int>(button.State()); }
+
 // The table's events, each one call on the button.
 using Action = void (*)(Command&);
 namespace act {
@@ -59,7 +62,7 @@ struct LoadedButton {
             button.GotFocus();
         if (leftHeld)
             button.MouseDown(kLeftButton);
-        EXPECT_EQ(button.ButtonState(), state);
+        EXPECT_EQ(StateNumber(button), state);
         EXPECT_EQ(button.LeftPressed(), leftHeld);
         surface.Take();
     }
@@ -127,7 +130,7 @@ TEST(CommandStateTable, EveryRowOfTheTable)
         LoadedButton b;
         b.Reach(row.from, row.leftHeld);
         row.action(b.button);
-        EXPECT_EQ(b.button.ButtonState(), row.to);
+        EXPECT_EQ(StateNumber(b.button), row.to);
         EXPECT_EQ(b.button.LeftPressed(), row.leftHeldAfter);
         EXPECT_EQ(b.surface.Take(), row.recorded);
     }
@@ -136,15 +139,15 @@ TEST(CommandStateTable, EveryRowOfTheTable)
 TEST(CommandStateTable, BeforeInitializeTheButtonIsInStateZeroAndHasNoPoll)
 {
     LoadedButton b(false);
-    EXPECT_EQ(b.button.ButtonState(), 0);
+    EXPECT_EQ(StateNumber(b.button), 0);
     EXPECT_FALSE(b.button.Polling());
     act::MoveOver(b.button);   // neither 1 nor 3: nothing
-    EXPECT_EQ(b.button.ButtonState(), 0);
+    EXPECT_EQ(StateNumber(b.button), 0);
     act::FocusGained(b.button);
-    EXPECT_EQ(b.button.ButtonState(), 3);
+    EXPECT_EQ(StateNumber(b.button), 3);
 
     b.button.Initialize();
-    EXPECT_EQ(b.button.ButtonState(), 1);
+    EXPECT_EQ(StateNumber(b.button), 1);
     EXPECT_TRUE(b.button.Polling());
     EXPECT_EQ(b.surface.Take(), (Log{"draw Selected", "poll 100"}));
 }
@@ -158,14 +161,14 @@ TEST(CommandRuns, AClickOnAnUnfocusedButtonAndKeyboardFocusThenTheMouseInAndOut)
     clicked.button.MouseUp(kLeftButton, true);
     EXPECT_EQ(clicked.surface.Take(),
               (Log{"draw HighLight", "draw Pressed", "draw Pressed", "draw HighLightSelect", "click"}));
-    EXPECT_EQ(clicked.button.ButtonState(), 4);
+    EXPECT_EQ(StateNumber(clicked.button), 4);
 
     LoadedButton keyed;
     keyed.button.GotFocus();
     keyed.button.MouseMove(0, true);
     keyed.button.PollTick(CursorOver::ParentForm);
     EXPECT_EQ(keyed.surface.Take(), (Log{"draw Selected", "draw HighLightSelect", "draw Selected"}));
-    EXPECT_EQ(keyed.button.ButtonState(), 3);
+    EXPECT_EQ(StateNumber(keyed.button), 3);
 }
 
 TEST(CommandRuns, ADragOutAndBackWhileHeldRaisesNoClick)
@@ -182,7 +185,7 @@ TEST(CommandRuns, ADragOutAndBackWhileHeldRaisesNoClick)
         }
         b.button.MouseUp(kLeftButton, releaseOver);
         EXPECT_EQ(b.surface.Take(), (Log{"draw Selected"}));
-        EXPECT_EQ(b.button.ButtonState(), 3);
+        EXPECT_EQ(StateNumber(b.button), 3);
         EXPECT_FALSE(b.button.LeftPressed());
     }
 }
@@ -195,14 +198,14 @@ TEST(CommandFace, AClickKeepsTheHotFaceInStateFourAndTheKeyboardThePlainOne)
     clicked.button.GotFocus();
     clicked.button.MouseDown(kLeftButton);
     clicked.button.MouseUp(kLeftButton, true);
-    ASSERT_EQ(clicked.button.ButtonState(), 4);
+    ASSERT_EQ(StateNumber(clicked.button), 4);
     EXPECT_EQ(clicked.surface.plans.back().bitmap, StateBitmap::HighLightSelect);
     EXPECT_TRUE(clicked.surface.plans.back().hotFace);
 
     LoadedButton keyed;
     keyed.button.GotFocus();
     keyed.button.MouseMove(0, true);
-    ASSERT_EQ(keyed.button.ButtonState(), 4);
+    ASSERT_EQ(StateNumber(keyed.button), 4);
     EXPECT_EQ(keyed.surface.plans.back().bitmap, StateBitmap::HighLightSelect);
     EXPECT_FALSE(keyed.surface.plans.back().hotFace);
 
@@ -226,7 +229,7 @@ TEST(CommandDisabled, IgnoresMouseFocusAndPollButResizeAndEnabledWritesStillDraw
                               act::FocusLost, act::PollOverParent, act::PollElsewhere})
             action(b.button);
         EXPECT_EQ(b.surface.Take(), Log{});
-        EXPECT_EQ(b.button.ButtonState(), state);
+        EXPECT_EQ(StateNumber(b.button), state);
         EXPECT_FALSE(b.button.LeftPressed());
 
         b.button.Resize(1215, 420);
@@ -234,7 +237,7 @@ TEST(CommandDisabled, IgnoresMouseFocusAndPollButResizeAndEnabledWritesStillDraw
         b.button.SetEnabled(true);
         EXPECT_EQ(b.surface.Take(), (Log{"change Enabled", "draw Normal"}));
         EXPECT_TRUE(b.button.Look().enabled);
-        EXPECT_EQ(b.button.ButtonState(), state);
+        EXPECT_EQ(StateNumber(b.button), state);
     }
 }
 
@@ -256,7 +259,7 @@ TEST(CommandProperties, ReadingEnabledRedrawsAndReadingFontColourOrAnOpaqueVisib
         EXPECT_EQ(b.surface.Take(), enabled ? redrawn : Log{});
         EXPECT_TRUE(b.button.Visible());
         EXPECT_EQ(b.surface.Take(), enabled ? redrawn : Log{});
-        EXPECT_EQ(b.button.ButtonState(), 4);
+        EXPECT_EQ(StateNumber(b.button), 4);
     }
 }
 
@@ -288,7 +291,7 @@ TEST(CommandProperties, CaptionAndFontWritesReportTheChangeAndLeaveTheFrameAlone
     EXPECT_EQ(b.surface.repaints, 2);
     EXPECT_EQ(b.button.Caption(), "設定");
     EXPECT_EQ(b.button.CaptionFont(), bold);
-    EXPECT_EQ(b.button.ButtonState(), 3);
+    EXPECT_EQ(StateNumber(b.button), 3);
 }
 
 TEST(CommandLife, ANewButtonIsSetUpByItsFirstReadOfEnabled)
