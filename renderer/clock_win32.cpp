@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+namespace glowmere::renderer {
+
 int64_t Win32Clock::CounterFrequency()
 {
     LARGE_INTEGER frequency;
@@ -21,3 +23,5 @@ int64_t Win32Clock::Read(bool counter)
     }
     return static_cast<int64_t>(static_cast<uint32_t>(timeGetTime()));
 }
+
+}  // namespace glowmere::renderer

@@ -5,12 +5,9 @@
 
 #include "byte_order.h"
 
-namespace {
+namespace glowmere::renderer {
 
-using glowmere::ReadLe16;
-using glowmere::ReadLe32;
-using glowmere::WriteLe16;
-using glowmere::WriteLe32;
+namespace {
 
 // Where an RLE walk puts its pixels: nowhere while checking, the output when decoding.
 class RleSink {
@@ -450,3 +447,5 @@ ImageRecord* DecodeDibImage(const uint8_t* file, size_t size, DibError* error)
     image->pixels = pixels;
     return image;
 }
+
+}  // namespace glowmere::renderer

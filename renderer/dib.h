@@ -14,6 +14,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace glowmere::renderer {
+
 enum class DibError {
     None,
     UnknownFormat,     // not a DIB header we know: "Unknown DIB file format."
@@ -103,3 +105,5 @@ void FreeImageRecord(ImageRecord* image);
 // The whole reader over a file in memory, with the portable conversion: null and the
 // error when the file is refused or memory runs out.
 ImageRecord* DecodeDibImage(const uint8_t* file, size_t size, DibError* error);
+
+}  // namespace glowmere::renderer

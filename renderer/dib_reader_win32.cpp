@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace glowmere::renderer {
+
 void ShowReaderMessageBox(const char* text)
 {
     MessageBoxA(GetFocus(), text, "Error", MB_OK);
@@ -151,3 +153,5 @@ ImageRecord* LoadBitmapFile(const char* path, ReaderMessageFn report)
     std::fclose(probe);
     return LoadDibImage(path, report);
 }
+
+}  // namespace glowmere::renderer

@@ -4,6 +4,8 @@
 // shows them in a message box, test programs pass their own reporter to print them.
 #include "dib.h"
 
+namespace glowmere::renderer {
+
 using ReaderMessageFn = void (*)(const char* text);
 
 // MessageBoxA(owner = the focus window, text, "Error", MB_OK).
@@ -15,3 +17,5 @@ ImageRecord* LoadDibImage(const char* path, ReaderMessageFn report = ShowReaderM
 // Null without any message when the path is null or the C library cannot open the file
 // (a missing hand-off picture just stays untextured); otherwise LoadDibImage.
 ImageRecord* LoadBitmapFile(const char* path, ReaderMessageFn report = ShowReaderMessageBox);
+
+}  // namespace glowmere::renderer

@@ -3,6 +3,8 @@
 // through this interface; renderer/gl_draw_target_win32.cpp forwards every call to
 // OpenGL 1.1 immediate mode, and the unit tests record the calls instead.
 
+namespace glowmere::renderer {
+
 enum class Primitive { Quads, TriangleStrip };
 
 class DrawTarget {
@@ -19,3 +21,5 @@ public:
     virtual void Vertex(float x, float y, float z) = 0;
     virtual void End() = 0;
 };
+
+}  // namespace glowmere::renderer

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <new>
 
+namespace glowmere::renderer {
+
 void InitScene(FrameState& state, Clock& clock, RandomSource& random)
 {
     state.spiritPool.reset(new (std::nothrow) SpiritPool(kSpiritPoolCapacity));
@@ -61,3 +63,5 @@ void DrawFrame(FrameState& state, DrawTarget& target, RandomSource& random)
     if (state.spiritPool)
         state.spiritPool->UpdateAndDraw(state.clock, target);
 }
+
+}  // namespace glowmere::renderer

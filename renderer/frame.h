@@ -9,6 +9,8 @@
 #include "frame_timer.h"
 #include "scene.h"
 
+namespace glowmere::renderer {
+
 // Where the frame timer gets its readings. Production reads the performance counter or
 // the millisecond clock (clock_win32.cpp); tests script the values.
 class Clock {
@@ -48,3 +50,5 @@ void DrawFloor(FrameState& state, DrawTarget& target);
 
 // Everything of a frame but presenting it.
 void DrawFrame(FrameState& state, DrawTarget& target, RandomSource& random);
+
+}  // namespace glowmere::renderer

@@ -1,5 +1,7 @@
 #include "frame_timer.h"
 
+namespace glowmere::renderer {
+
 void FrameTimer::Initialise(int64_t counterFrequency, int64_t start)
 {
     usesCounter_ = counterFrequency > 0;
@@ -35,3 +37,5 @@ void FrameTimer::Tick(int64_t sample)
     delta_ = elapsed_ - previousElapsed_;
     previousElapsed_ = elapsed_;
 }
+
+}  // namespace glowmere::renderer

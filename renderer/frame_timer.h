@@ -5,6 +5,8 @@
 // many hours).
 #include <cstdint>
 
+namespace glowmere::renderer {
+
 class FrameTimer {
 public:
     // Chooses the sampling source once. A positive counterFrequency selects the
@@ -35,3 +37,5 @@ private:
     int64_t currentCount_ = 0;
     uint32_t lastMillis_ = 0;       // the millisecond clock wraps after 49.7 days; we unwrap it
 };
+
+}  // namespace glowmere::renderer

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <GL/gl.h>
 
+namespace glowmere::renderer {
+
 void GlDrawTarget::ClearColourAndDepth() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
 
 void GlDrawTarget::LoadIdentity() { glLoadIdentity(); }
@@ -34,3 +36,5 @@ void GlDrawTarget::TexCoord(float s, float t) { glTexCoord2f(s, t); }
 void GlDrawTarget::Vertex(float x, float y, float z) { glVertex3f(x, y, z); }
 
 void GlDrawTarget::End() { glEnd(); }
+
+}  // namespace glowmere::renderer

@@ -2,6 +2,8 @@
 // OpenGL 1.1 immediate mode behind the frame's draw seam; needs a current context.
 #include "draw_target.h"
 
+namespace glowmere::renderer {
+
 class GlDrawTarget final : public DrawTarget {
 public:
     void ClearColourAndDepth() override;
@@ -14,3 +16,5 @@ public:
     void Vertex(float x, float y, float z) override;
     void End() override;
 };
+
+}  // namespace glowmere::renderer

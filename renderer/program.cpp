@@ -1,5 +1,7 @@
 #include "program.h"
 
+namespace glowmere::renderer {
+
 MessageAction RendererMessageAction(unsigned message, uintptr_t wParam)
 {
     switch (message) {
@@ -29,3 +31,5 @@ int RunRenderer(RendererSteps& steps)
     steps.InitRenderer();
     return steps.RunMessageLoop();
 }
+
+}  // namespace glowmere::renderer

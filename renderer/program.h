@@ -3,6 +3,8 @@
 // its failure path, and which messages end the run.
 #include <cstdint>
 
+namespace glowmere::renderer {
+
 // Message and key values the window procedure decides on (the platform's numbers).
 namespace msg {
 constexpr unsigned kSize = 0x0005;
@@ -39,3 +41,5 @@ public:
 // Exit code 1 when the window cannot be created; the display mode and cursor that the
 // creation already changed are put back first. Otherwise the message loop's result.
 int RunRenderer(RendererSteps& steps);
+
+}  // namespace glowmere::renderer

@@ -10,7 +10,9 @@
 #include "frame.h"
 #include "gl_draw_target_win32.h"
 #include "program.h"
-#include "textures.h"
+#include "textures_win32.h"
+
+namespace glowmere::renderer {
 
 namespace {
 
@@ -234,12 +236,12 @@ public:
 
     bool CreateRendererWindow() override
     {
-        window_ = ::CreateRendererWindow(kClassName, kScreenWidth, kScreenHeight, instance_);
+        window_ = renderer::CreateRendererWindow(kClassName, kScreenWidth, kScreenHeight, instance_);
         return window_ != nullptr;
     }
-    void RestoreDisplayAndCursor() override { ::RestoreDisplayAndCursor(); }
-    void InitRenderer() override { ::InitRenderer(window_); }
-    int RunMessageLoop() override { return ::RunMessageLoop(); }
+    void RestoreDisplayAndCursor() override { renderer::RestoreDisplayAndCursor(); }
+    void InitRenderer() override { renderer::InitRenderer(window_); }
+    int RunMessageLoop() override { return renderer::RunMessageLoop(); }
 
 private:
     HINSTANCE instance_;
@@ -248,8 +250,11 @@ private:
 
 }  // namespace
 
+}  // namespace glowmere::renderer
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    using namespace glowmere::renderer;
     State().fullScreen = true;
     Win32RendererSteps steps(instance);
     return RunRenderer(steps);

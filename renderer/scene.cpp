@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <new>
 
+namespace glowmere::renderer {
+
 int CLibraryRandom::Next() { return std::rand(); }
 
 // ---------------------------------------------------------------------------------------
@@ -206,3 +208,5 @@ void SpawnBurst(SpiritPool& pool, const SceneClock& clock, RandomSource& random)
         pool.Add(std::move(spirit));   // a full pool destroys what it refuses
     }
 }
+
+}  // namespace glowmere::renderer

@@ -7,6 +7,8 @@
 
 #include "draw_target.h"
 
+namespace glowmere::renderer {
+
 struct SceneClock {
     float elapsedTime = 0.0f;   // seconds since the timer started, copied before every frame
     float frameDelta = 0.0f;    // seconds since the previous frame
@@ -112,3 +114,5 @@ private:
 // rates, lives and sizes, all born at the clock's current time. A spirit that cannot be
 // allocated ends the burst early.
 void SpawnBurst(SpiritPool& pool, const SceneClock& clock, RandomSource& random);
+
+}  // namespace glowmere::renderer

@@ -1,6 +1,6 @@
 // Loads the two hand-off pictures as GL textures: the bitmap reader gives 24-bit rows,
 // GLU builds the mipmaps (scaling to powers of two as the driver needs).
-#include "textures.h"
+#include "textures_win32.h"
 
 #include <windows.h>
 #include <GL/gl.h>
@@ -9,6 +9,8 @@
 #include <cstring>
 
 #include "dib_reader_win32.h"
+
+namespace glowmere::renderer {
 
 namespace {
 
@@ -55,3 +57,5 @@ void LoadTextures(unsigned names[2])
         FreeImageRecord(image);
     }
 }
+
+}  // namespace glowmere::renderer

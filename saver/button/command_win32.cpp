@@ -54,7 +54,7 @@ HBITMAP MakeBitmap(const StatePixels& pixels)
 }
 
 // A caption colour: 0x00BBGGRR, or a system colour when the high bit is set.
-COLORREF ToColorRef(uint32_t colour)
+COLORREF ToColourRef(uint32_t colour)
 {
     if (colour & 0x80000000u)
         return GetSysColor(static_cast<int>(colour & 0xFF));
@@ -343,7 +343,7 @@ private:
         RECT label = {0, captionTop_, width_, captionTop_ + TwipsToPixels(kCaptionHeightTwips)};
         const UINT format = DT_CENTER | DT_TOP | DT_WORDBREAK | DT_NOCLIP;
         if (look.enabled) {
-            SetTextColor(dc, ToColorRef(look.colour));
+            SetTextColor(dc, ToColourRef(look.colour));
             DrawTextA(dc, text.c_str(), -1, &label, format);
         } else {
             OffsetRect(&label, 1, 1);

@@ -11,6 +11,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    using namespace glowmere::renderer;
     // The fuzzer's buffer is exactly `size` bytes, so any read past the end is caught.
     DibLayout layout;
     if (ParseDib(data, size, &layout) == DibError::None) {

@@ -15,6 +15,7 @@
 
 namespace {
 
+using namespace glowmere::renderer;
 using testoutput::Hex;
 
 std::string messages;

@@ -24,6 +24,7 @@
 
 namespace {
 
+using namespace glowmere::renderer;
 namespace fs = std::filesystem;
 using harness::Millis;
 

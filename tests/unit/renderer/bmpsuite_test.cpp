@@ -24,6 +24,7 @@
 
 namespace {
 
+using namespace glowmere::renderer;
 namespace fs = std::filesystem;
 
 fs::path Suite() { return GLOWMERE_BMPSUITE_DIR; }

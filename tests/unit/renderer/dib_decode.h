@@ -7,7 +7,7 @@
 #include "dib.h"
 
 struct Picture {
-    DibError error = DibError::None;
+    glowmere::renderer::DibError error = glowmere::renderer::DibError::None;
     int width = 0, height = 0;
     std::vector<uint8_t> rgb;   // bottom row first
 
@@ -21,6 +21,7 @@ struct Picture {
 inline Picture Decode(const std::vector<uint8_t>& file)
 {
     Picture p;
+    using namespace glowmere::renderer;
     if (ImageRecord* image = DecodeDibImage(file.data(), file.size(), &p.error)) {
         p.width = image->width;
         p.height = image->height;

@@ -12,6 +12,7 @@
 
 namespace {
 
+using namespace glowmere::renderer;
 using bmp::Rgb;
 using Rgbs = std::vector<Rgb>;
 

@@ -8,6 +8,7 @@
 
 namespace {
 
+using namespace glowmere::renderer;
 // A counter of 1000 ticks per second whose readings the test scripts.
 class ScriptedClock final : public Clock {
 public:

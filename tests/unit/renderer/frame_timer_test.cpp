@@ -4,6 +4,7 @@
 
 namespace {
 
+using namespace glowmere::renderer;
 constexpr int64_t kFrequency = 10'000'000;   // a typical 10 MHz performance counter
 
 TEST(FrameTimer, TheCounterGivesSecondsSinceInitialisationAndBetweenTicks)

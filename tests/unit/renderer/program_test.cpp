@@ -7,6 +7,7 @@
 
 namespace {
 
+using namespace glowmere::renderer;
 TEST(RendererInput, OnlyEscapeAndCloseRequestsEndTheRunAndOnlyTheScreenSaveCommandIsSwallowed)
 {
     EXPECT_EQ(RendererMessageAction(msg::kKeyDown, msg::kEscapeKey), MessageAction::Quit);

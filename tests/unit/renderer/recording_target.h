@@ -8,10 +8,10 @@
 struct DrawCall {
     enum Kind { Clear, Identity, Colour, Blend, Bind, Begin, TexCoord, Vertex, End } kind;
     float v[4] = {0, 0, 0, 0};   // colour rgba, texcoord s t, vertex x y z, bind name, blend on
-    Primitive primitive = Primitive::Quads;
+    glowmere::renderer::Primitive primitive = glowmere::renderer::Primitive::Quads;
 };
 
-class RecordingTarget final : public DrawTarget {
+class RecordingTarget final : public glowmere::renderer::DrawTarget {
 public:
     std::vector<DrawCall> calls;
 
@@ -20,7 +20,7 @@ public:
     void Colour(float r, float g, float b, float a) override { calls.push_back({DrawCall::Colour, {r, g, b, a}}); }
     void SetBlending(bool on) override { calls.push_back({DrawCall::Blend, {on ? 1.0f : 0.0f}}); }
     void BindTexture(unsigned name) override { calls.push_back({DrawCall::Bind, {static_cast<float>(name)}}); }
-    void Begin(Primitive p) override
+    void Begin(glowmere::renderer::Primitive p) override
     {
         DrawCall call{DrawCall::Begin};
         call.primitive = p;

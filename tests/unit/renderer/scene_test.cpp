@@ -11,6 +11,7 @@
 
 namespace {
 
+using namespace glowmere::renderer;
 // Parameter draws that keep a spirit alive and unremarkable.
 const SpiritDraws kPlainDraws = {10, 10, 10, 5, 5, 10, 49, 49, 8, 5, 0, 5, 6, 3};
 

@@ -7,7 +7,7 @@
 
 #include "scene.h"
 
-class ScriptedRandom final : public RandomSource {
+class ScriptedRandom final : public glowmere::renderer::RandomSource {
 public:
     std::deque<int> values;
     int fallback = -1;   // returned once the script is used up; -1: that is a test failure
