@@ -183,17 +183,15 @@ uint16_t DibColorCount(const DibHeader& header)
     }
 }
 
-DibError ParseDib(const uint8_t* file, size_t size, DibLayout* out)
-{
-    DibLayout layout;
-    const bool fileHeader = size >= 2 && file[0] == 'B' && file[1] == 'M';
-    const size_t headerAt = fileHeader ? kFileHeaderSize : 0;
+namespace {
 
-    // The header: its size field identifies it, and all of it must be present.
+// The information header: its size field identifies it, and all of it must be present. A
+// core header's fields are widened.
+DibError ReadHeader(const uint8_t* file, size_t size, size_t headerAt, DibHeader& header)
+{
     if (size < headerAt + 4)
         return DibError::UnknownFormat;
     const uint8_t* h = file + headerAt;
-    DibHeader& header = layout.header;
     header.size = ReadLe32(h);
     if (header.size != kCoreHeaderSize && header.size != kInfoHeaderSize)
         return DibError::UnknownFormat;
@@ -216,50 +214,63 @@ DibError ParseDib(const uint8_t* file, size_t size, DibLayout* out)
         header.clrUsed = ReadLe32(h + 32);
         header.clrImportant = ReadLe32(h + 36);
     }
+    return DibError::None;
+}
 
-    // The pixel format: what the platform's conversion takes.
+// The pixel format: what the platform's conversion takes.
+bool ConvertibleFormat(const DibHeader& header)
+{
     const uint16_t bpp = header.bitCount;
-    const uint32_t compression = header.compression;
     if (header.planes != 1)
-        return DibError::ConversionError;
-    bool formatOk = false;
-    switch (compression) {
+        return false;
+    switch (header.compression) {
     case kBiRgb:
-        formatOk = bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32;
-        break;
+        return bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32;
     case kBiRle8:
-        formatOk = bpp == 8;
-        break;
+        return bpp == 8;
     case kBiRle4:
-        formatOk = bpp == 4;
-        break;
+        return bpp == 4;
     case kBiBitfields:
-        formatOk = bpp == 16 || bpp == 32;
-        break;
+        return bpp == 16 || bpp == 32;
     default:
-        break;
+        return false;
     }
-    if (!formatOk)
-        return DibError::ConversionError;
-    const bool rle = compression == kBiRle8 || compression == kBiRle4;
+}
 
-    // Dimensions, before any size is computed from them.
+bool IsRle(const DibHeader& header) { return header.compression == kBiRle8 || header.compression == kBiRle4; }
+
+// The header, its pixel format and the picture's dimensions, checked before any size is
+// computed from them.
+DibError ParseHeaders(const uint8_t* file, size_t size, size_t headerAt, DibLayout& layout)
+{
+    DibHeader& header = layout.header;
+    const DibError error = ReadHeader(file, size, headerAt, header);
+    if (error != DibError::None)
+        return error;
+    if (!ConvertibleFormat(header))
+        return DibError::ConversionError;
+
     const int64_t width = header.width;
     const int64_t height = header.height;
     if (width <= 0 || height == 0)
         return DibError::ConversionError;
     const int64_t rows = height < 0 ? -height : height;
-    if (rle && height < 0)
+    if (IsRle(header) && height < 0)
         return DibError::ConversionError;   // compressed pictures are stored bottom up only
     if (width > kMaxDimension || rows > kMaxDimension || width * rows > kMaxPixels)
         return DibError::OutOfMemory;
     layout.width = static_cast<int32_t>(width);
     layout.rows = static_cast<int32_t>(rows);
     layout.topDown = height < 0;
+    return DibError::None;
+}
 
-    // Masks and colour table follow the header.
-    size_t at = headerAt + header.size;
-    if (compression == kBiBitfields) {
+// The masks and the colour table, which follow the header at `at`.
+DibError ParseMasksAndColourTable(const uint8_t* file, size_t size, size_t at, DibLayout& layout)
+{
+    const DibHeader& header = layout.header;
+    const uint16_t bpp = header.bitCount;
+    if (header.compression == kBiBitfields) {
         if (size - at < 12)
             return DibError::ConversionError;
         for (int i = 0; i < 3; ++i) {
@@ -290,38 +301,59 @@ DibError ParseDib(const uint8_t* file, size_t size, DibLayout* out)
         if (layout.paletteUsed == 0)
             return DibError::ConversionError;   // indices without any colours
     }
+    return DibError::None;
+}
 
-    // The pixel data: at the file header's offset, or straight after the colour table.
+// The pixel data: at the file header's offset, or straight after the colour table; an
+// RLE stream walked to its last whole line, other rows all present.
+DibError ParsePixelData(const uint8_t* file, size_t size, bool fileHeader, DibLayout& layout)
+{
+    const DibHeader& header = layout.header;
     if (fileHeader) {
         const uint32_t offset = ReadLe32(file + 10);
-        if (offset < headerAt + header.size || offset > size)
+        if (offset < kFileHeaderSize + header.size || offset > size)
             return DibError::ConversionError;
         layout.pixelOffset = offset;
     } else {
-        layout.pixelOffset = at + paletteBytes;
+        layout.pixelOffset = layout.paletteOffset + static_cast<size_t>(layout.colourCount) * layout.paletteEntrySize;
     }
     const size_t available = size - layout.pixelOffset;
-    if (rle) {
+    if (IsRle(header)) {
         NoPixels none;
         size_t used = 0;
-        if (!WalkRle(file + layout.pixelOffset, file + size, compression == kBiRle4, layout.width,
+        if (!WalkRle(file + layout.pixelOffset, file + size, header.compression == kBiRle4, layout.width,
                      layout.rows, none, &used))
             return DibError::ConversionError;
         if (used == 0)
             return DibError::ConversionError;   // not one terminated line
         layout.pixelBytes = used;
     } else {
-        // Every row is padded to 4 bytes, the last one too; with the caps above this
-        // cannot overflow (at most 65535 × 32 bits per row, 2^26 pixels).
-        const uint64_t stride = ((static_cast<uint64_t>(width) * bpp + 31) / 32) * 4;
-        const uint64_t needed = stride * static_cast<uint64_t>(rows);
+        // Every row is padded to 4 bytes, the last one too; with the caps on the
+        // dimensions this cannot overflow (at most 65535 × 32 bits per row, 2^26 pixels).
+        const uint64_t stride = ((static_cast<uint64_t>(layout.width) * header.bitCount + 31) / 32) * 4;
+        const uint64_t needed = stride * static_cast<uint64_t>(layout.rows);
         if (needed > available)
             return DibError::ConversionError;
         layout.pixelBytes = static_cast<size_t>(needed);
     }
-
-    *out = layout;
     return DibError::None;
+}
+
+}  // namespace
+
+DibError ParseDib(const uint8_t* file, size_t size, DibLayout* out)
+{
+    DibLayout layout;
+    const bool fileHeader = size >= 2 && file[0] == 'B' && file[1] == 'M';
+    const size_t headerAt = fileHeader ? kFileHeaderSize : 0;
+    DibError error = ParseHeaders(file, size, headerAt, layout);
+    if (error == DibError::None)
+        error = ParseMasksAndColourTable(file, size, headerAt + layout.header.size, layout);
+    if (error == DibError::None)
+        error = ParsePixelData(file, size, fileHeader, layout);
+    if (error == DibError::None)
+        *out = layout;
+    return error;
 }
 
 size_t ConversionHeaderSize(const DibLayout& layout)

@@ -49,44 +49,36 @@ struct ReaderResources {
     }
 };
 
-}  // namespace
-
-ImageRecord* LoadDibImage(const char* path, ReaderMessageFn report)
+// Opens the file and maps all of it for reading; false when any of that fails (an empty
+// file cannot be mapped).
+bool MapFile(const char* path, ReaderResources& r, size_t& size)
 {
-    ReaderResources r;
     LARGE_INTEGER fileSize = {};
     r.file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
     if (r.file != INVALID_HANDLE_VALUE && GetFileSizeEx(r.file, &fileSize))
-        r.mapping = CreateFileMappingA(r.file, nullptr, PAGE_READONLY, 0, 0, nullptr);   // fails for an empty file
+        r.mapping = CreateFileMappingA(r.file, nullptr, PAGE_READONLY, 0, 0, nullptr);
     if (r.mapping)
         r.view = static_cast<const uint8_t*>(MapViewOfFile(r.mapping, FILE_MAP_READ, 0, 0, 0));
-    if (!r.view) {
-        char text[1024];
-        wsprintfA(text, "Failed to open DIB file %s.\n", path);
-        report(text);
-        return nullptr;
-    }
-    const size_t size = static_cast<size_t>(fileSize.QuadPart);
+    if (!r.view)
+        return false;
+    size = static_cast<size_t>(fileSize.QuadPart);
+    return true;
+}
 
-    DibLayout layout;
-    const DibError error = ParseDib(r.view, size, &layout);
-    if (error != DibError::None) {
-        report(DibErrorText(error));
-        return nullptr;
-    }
-
+// Has GDI convert the picture into a 24-bit section of the same size and orientation,
+// handing it only the bytes ParseDib proved present, described by a header that names no
+// more. `sectionBits` points at the section's rows afterwards.
+DibError ConvertThroughGdi(const DibLayout& layout, ReaderResources& r, const uint8_t*& sectionBits)
+{
     r.conversionHeader = LocalAlloc(LMEM_FIXED, ConversionHeaderSize(layout));
-    if (!r.conversionHeader) {
-        report(DibErrorText(DibError::OutOfMemory));
-        return nullptr;
-    }
+    if (!r.conversionHeader)
+        return DibError::OutOfMemory;
     WriteConversionHeader(layout, r.view, static_cast<uint8_t*>(r.conversionHeader));
 
-    // A 24-bit section of the same size and orientation; GDI converts into it.
     r.memoryDc = CreateCompatibleDC(nullptr);
     r.targetHeader = LocalAlloc(LPTR, sizeof(BITMAPINFOHEADER) + 4);
-    void* sectionBits = nullptr;
+    void* bits = nullptr;
     if (r.memoryDc && r.targetHeader) {
         auto* target = static_cast<BITMAPINFOHEADER*>(r.targetHeader);
         target->biSize = sizeof(BITMAPINFOHEADER);
@@ -96,46 +88,71 @@ ImageRecord* LoadDibImage(const char* path, ReaderMessageFn report)
         target->biBitCount = 24;
         target->biCompression = BI_RGB;
         target->biSizeImage = static_cast<DWORD>(DibOutputBytes(layout));
-        r.section = CreateDIBSection(r.memoryDc, static_cast<BITMAPINFO*>(r.targetHeader), DIB_RGB_COLORS,
-                                     &sectionBits, nullptr, 0);
+        r.section = CreateDIBSection(r.memoryDc, static_cast<BITMAPINFO*>(r.targetHeader), DIB_RGB_COLORS, &bits,
+                                     nullptr, 0);
     }
-    if (!r.section || !sectionBits || !SelectObject(r.memoryDc, r.section)) {
-        report(DibErrorText(DibError::OutOfMemory));
-        return nullptr;
-    }
+    if (!r.section || !bits || !SelectObject(r.memoryDc, r.section))
+        return DibError::OutOfMemory;
 
-    // Only the bytes ParseDib proved present, described by a header that names no more.
     const int lines = SetDIBits(r.memoryDc, r.section, 0, static_cast<UINT>(layout.rows),
                                 r.view + layout.pixelOffset, static_cast<BITMAPINFO*>(r.conversionHeader),
                                 DIB_RGB_COLORS);
     GdiFlush();
-    if (lines == 0) {
-        report(DibErrorText(DibError::ConversionError));
-        return nullptr;
-    }
+    if (lines == 0)
+        return DibError::ConversionError;
+    sectionBits = static_cast<const uint8_t*>(bits);
+    return DibError::None;
+}
 
-    r.pixels = static_cast<uint8_t*>(std::malloc(DibOutputBytes(layout)));
-    auto* image = r.pixels ? static_cast<ImageRecord*>(std::malloc(sizeof(ImageRecord))) : nullptr;
-    if (!image) {
-        report(DibErrorText(DibError::OutOfMemory));
-        return nullptr;
-    }
-
-    // Section rows are blue, green, red, padded to 4 bytes; ours are red, green, blue,
-    // unpadded, bottom row first whatever the section's orientation.
+// Section rows are blue, green, red, padded to 4 bytes; ours are red, green, blue,
+// unpadded, bottom row first whatever the section's orientation.
+void CopyRows(const DibLayout& layout, const uint8_t* sectionBits, uint8_t* pixels)
+{
     const size_t rowBytes = static_cast<size_t>(layout.width) * 3;
     const size_t stride = (rowBytes + 3) & ~size_t(3);
-    const auto* bits = static_cast<const uint8_t*>(sectionBits);
     for (int32_t row = 0; row < layout.rows; ++row) {
         const int32_t stored = layout.topDown ? layout.rows - 1 - row : row;
-        const uint8_t* src = bits + static_cast<size_t>(stored) * stride;
-        uint8_t* dst = r.pixels + static_cast<size_t>(row) * rowBytes;
+        const uint8_t* src = sectionBits + static_cast<size_t>(stored) * stride;
+        uint8_t* dst = pixels + static_cast<size_t>(row) * rowBytes;
         for (size_t i = 0; i < rowBytes; i += 3) {
             dst[i] = src[i + 2];
             dst[i + 1] = src[i + 1];
             dst[i + 2] = src[i];
         }
     }
+}
+
+}  // namespace
+
+ImageRecord* LoadDibImage(const char* path, ReaderMessageFn report)
+{
+    ReaderResources r;
+    size_t size = 0;
+    if (!MapFile(path, r, size)) {
+        char text[1024];
+        wsprintfA(text, "Failed to open DIB file %s.\n", path);
+        report(text);
+        return nullptr;
+    }
+
+    DibLayout layout;
+    DibError error = ParseDib(r.view, size, &layout);
+    const uint8_t* sectionBits = nullptr;
+    if (error == DibError::None)
+        error = ConvertThroughGdi(layout, r, sectionBits);
+    ImageRecord* image = nullptr;
+    if (error == DibError::None) {
+        r.pixels = static_cast<uint8_t*>(std::malloc(DibOutputBytes(layout)));
+        image = r.pixels ? static_cast<ImageRecord*>(std::malloc(sizeof(ImageRecord))) : nullptr;
+        if (!image)
+            error = DibError::OutOfMemory;
+    }
+    if (error != DibError::None) {
+        report(DibErrorText(error));
+        return nullptr;
+    }
+
+    CopyRows(layout, sectionBits, r.pixels);
     image->width = layout.width;
     image->height = layout.rows;
     image->pixels = r.pixels;
