@@ -185,24 +185,23 @@ LRESULT SaverForm::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARA
 
 void SaverForm::FormLoad()
 {
-    // Steps 1 and 2: the form, and the capture picture inside it, cover the primary screen.
+    // The form, and the capture picture inside it, cover the primary screen.
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
     SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
     RECT inner = {};
     GetClientRect(window_, &inner);
 
-    // Steps 3 to 8: both hand-off pictures are complete on disk before the renderer starts,
-    // because it reads them during its own start-up.
+    // Both hand-off pictures are complete on disk before the renderer starts, because it
+    // reads them during its own start-up.
     const Bitmap24 desktop = CaptureDesktop(inner.right, inner.bottom);
     if (!desktop.bits.empty())
         WriteWholeFile(kDesktopPictureFile, EncodeBmp24(desktop));
     WriteWholeFile(kSpiritPictureFile, EncodeBmp24(MakeSpiritPicture()));
 
-    // Step 9.
     StartRenderer();
 
-    // Steps 10 and 11: the music the settings ask for.
+    // The music the settings ask for, with the timer that watches it.
     if (BgmKind == 1) {
         music_.CDOpen();
         timer2On_ = SetTimer(window_, kTimer2, kTimer2Interval, nullptr) != 0;

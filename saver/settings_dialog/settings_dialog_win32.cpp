@@ -346,34 +346,30 @@ void SettingsDialog::ShowModal()
 
 void SettingsDialog::FormLoad()
 {
-    // 1. Centred across the screen, a third of the free height from the top.
+    // Centred across the screen, a third of the free height from the top.
     RECT outer = {};
     GetWindowRect(form_, &outer);
     const ScreenPoint origin = DialogOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                                             outer.right - outer.left, outer.bottom - outer.top);
     SetWindowPos(form_, nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    // 2.
     InitButtons();
-    // 3.
     TilePicture();
-    // 4.
+    // The stored music source: its mark, and only its own control enabled. A source
+    // outside 0 to 2 selects no mark.
     EnableWindow(repeat_, FALSE);
-    // 5 and 6. A source outside 0 to 2 selects no mark.
     const SourceControls controls = ControlsForSource(BgmKind);
     ShowMarks(controls.selectedMark);
-    // 7.
     if (controls.repeatEnabled)
         EnableWindow(repeat_, TRUE);
-    // 8.
     button::SetCommandEnabled(fileButton_, controls.fileButtonEnabled);
-    // 9 and 10: the track in the "##" pattern, then the 31 items (empty, 1 to 30).
+    // The stored track in the "##" pattern, then the 31 items (empty, 1 to 30).
     SetWindowTextA(repeat_, FormatHashHash(BgmRepeat).c_str());
     for (const std::string& item : RepeatListItems())
         SendMessageA(repeat_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-    // 11.
+    // The stored music file in its label.
     fileLabel_ = BgmFile;
     InvalidateRect(panel_, nullptr, FALSE);
-    // 12. Where the dialog was opened from, for the zoom animations.
+    // Where the dialog was opened from, for the zoom animations.
     POINT cursor = {};
     if (GetCursorPos(&cursor)) {
         CursorX = ToInt16(cursor.x);
@@ -382,9 +378,7 @@ void SettingsDialog::FormLoad()
         CursorX = 0;
         CursorY = 0;
     }
-    // 13.
     ZoomFromCursor(form_);
-    // 14.
     SetScreenPointer(ScreenPointer::Default);
 }
 

@@ -22,8 +22,8 @@ Outcome OutcomeFor(std::string_view arguments)
 
 void Main(MainSteps& steps)
 {
-    // 1. One saver run or settings dialog at a time. Both look-ups are made every time,
-    //    before anything else, whatever the mode.
+    // One saver run or settings dialog at a time. Both look-ups are made every time,
+    // before anything else, whatever the mode.
     const bool runOpen = steps.WindowExists(kSaverRunTitle);
     const bool dialogOpen = steps.WindowExists(kSettingsDialogTitle);
     if (runOpen || dialogOpen) {
@@ -31,16 +31,16 @@ void Main(MainSteps& steps)
         return;
     }
 
-    // 2. The preview reads no settings, creates nothing and needs no renderer. A handle
-    //    that names no window would leave an unparented, invisible form behind that
-    //    nothing ever closes, so that preview ends here instead.
+    // The preview reads no settings, creates nothing and needs no renderer. A handle that
+    // names no window would leave an unparented, invisible form behind that nothing ever
+    // closes, so that preview ends here instead.
     if (OutcomeFor(steps.Arguments()) == Outcome::Preview) {
         if (!steps.ShowPreview(HostHandle(steps.Arguments())))
             steps.EndProcess(kExitNoPreviewHost);
         return;
     }
 
-    // 3 to 5, for every other mode: folder, settings, renderer check.
+    // Every other mode: the working folder, the settings, the renderer check.
     steps.CreateWorkingFolder();
     steps.ReadSettings();
     if (!steps.RendererPresent()) {
@@ -49,7 +49,8 @@ void Main(MainSteps& steps)
         return;
     }
 
-    // 6 to 9.
+    // The mode itself: the dialog ends the process once it is closed, a run lives on in its
+    // form, and anything else ends here.
     switch (OutcomeFor(steps.Arguments())) {
     case Outcome::SettingsDialog:
         steps.ShowSettingsDialog();
