@@ -21,6 +21,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+#include "picture_loader.h"
 #include "test_output.h"
 
 namespace harness {
@@ -112,14 +113,6 @@ private:
 };
 
 fs::path TemplatePrefix() { return fs::path(GLOWMERE_BUILD_DIR) / "wine-template"; }
-
-std::string ShellQuote(const std::string& s)
-{
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
 
 }  // namespace
 
@@ -266,36 +259,10 @@ std::string Rgb::Hex() const
 
 Image LoadImage(const fs::path& file)
 {
-    std::string data = ReadFile(file);
-    if (data.compare(0, 2, "P6") != 0) {
-        // Let ImageMagick turn anything else into a PPM first.
-        const std::string command =
-            "convert " + ShellQuote(file.string()) + " -depth 8 -type TrueColor ppm:-";
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe)
-            Fail("cannot run convert");
-        data.clear();
-        char buffer[65536];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            data.append(buffer, n);
-        pclose(pipe);
-    }
-    std::istringstream in(data);
-    std::string magic;
-    int width = 0, height = 0, maxValue = 0;
-    in >> magic >> width >> height >> maxValue;
-    in.get();
-    if (magic != "P6" || width <= 0 || height <= 0 || maxValue != 255)
+    std::optional<testpictures::RgbPicture> picture = testpictures::LoadPicture(file);
+    if (!picture)
         Fail("not a picture: " + file.string());
-    Image image;
-    image.width = width;
-    image.height = height;
-    image.rgb.resize(static_cast<size_t>(width) * height * 3);
-    in.read(reinterpret_cast<char*>(image.rgb.data()), static_cast<std::streamsize>(image.rgb.size()));
-    if (in.gcount() != static_cast<std::streamsize>(image.rgb.size()))
-        Fail("short picture: " + file.string());
-    return image;
+    return {picture->width, picture->height, std::move(picture->rgb)};
 }
 
 // ---------------------------------------------------------------------------------------

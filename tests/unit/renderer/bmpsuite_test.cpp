@@ -6,21 +6,21 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "byte_order.h"
 #include "dib.h"
 #include "dib_decode.h"
+#include "picture_loader.h"
 
 namespace {
 
@@ -51,32 +51,16 @@ uint32_t HeaderSizeField(const std::vector<uint8_t>& file)
 // ImageMagick's reading of the file, bottom row first; false when it cannot read it.
 bool ImageMagick(const fs::path& file, Picture* out)
 {
-    const std::string command = "convert '" + file.string() + "' -depth 8 ppm:- 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
+    const std::optional<testpictures::RgbPicture> picture = testpictures::LoadPicture(file);
+    if (!picture)
         return false;
-    std::string data;
-    char buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        data.append(buffer, n);
-    if (pclose(pipe) != 0)
-        return false;
-    std::istringstream in(data);
-    std::string magic;
-    int maxValue = 0;
-    in >> magic >> out->width >> out->height >> maxValue;
-    in.get();
-    if (magic != "P6" || maxValue != 255 || out->width <= 0 || out->height <= 0)
-        return false;
+    out->width = picture->width;
+    out->height = picture->height;
     const size_t rowBytes = size_t(out->width) * 3;
-    std::vector<uint8_t> topFirst(rowBytes * out->height);
-    in.read(reinterpret_cast<char*>(topFirst.data()), static_cast<std::streamsize>(topFirst.size()));
-    if (static_cast<size_t>(in.gcount()) != topFirst.size())
-        return false;
-    out->rgb.resize(topFirst.size());
+    out->rgb.resize(picture->rgb.size());
     for (int row = 0; row < out->height; ++row)
-        std::memcpy(out->rgb.data() + row * rowBytes, topFirst.data() + (out->height - 1 - row) * rowBytes, rowBytes);
+        std::memcpy(out->rgb.data() + row * rowBytes, picture->rgb.data() + (out->height - 1 - row) * rowBytes,
+                    rowBytes);
     return true;
 }
 
