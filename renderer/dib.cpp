@@ -9,29 +9,15 @@ namespace glowmere::renderer {
 
 namespace {
 
-// Where an RLE walk puts its pixels: nowhere while checking, the output when decoding.
-class RleSink {
-public:
-    virtual ~RleSink() = default;
-    virtual void Pixel(int32_t x, int32_t row, uint8_t index) = 0;
-};
-
-class NoPixels final : public RleSink {
-public:
-    void Pixel(int32_t, int32_t, uint8_t) override {}
-};
-
 // Walks an RLE8 or RLE4 stream over [begin, end) for a picture of width × rows, bottom
 // row first. Every run, literal and delta must stay inside the picture; a stream that
 // breaks that is refused. The walk ends at the end-of-bitmap mark, when the position
 // leaves the top row, or when the bytes run out. Returns false for a refused stream;
 // otherwise `used` is the length up to the end of the last end-of-line, delta or
-// end-of-bitmap command. That is all of the stream a conversion is given: GDI commits a
-// line's pixels only at one of those commands, so the pixels of a line that a cut-short
-// stream leaves unterminated are dropped by both conversions alike, and pixels not
-// reached stay black.
-bool WalkRle(const uint8_t* begin, const uint8_t* end, bool fourBits, int32_t width, int32_t rows,
-             RleSink& sink, size_t* used)
+// end-of-bitmap command. That is all of the stream GDI is given: it commits a line's
+// pixels only at one of those commands, so a line that a cut-short stream leaves
+// unterminated is dropped, and pixels not reached stay black.
+bool WalkRle(const uint8_t* begin, const uint8_t* end, bool fourBits, int32_t width, int32_t rows, size_t* used)
 {
     const uint8_t* p = begin;
     const uint8_t* terminated = begin;
@@ -44,10 +30,6 @@ bool WalkRle(const uint8_t* begin, const uint8_t* end, bool fourBits, int32_t wi
             // Encoded run: `count` pixels of one index, or of two alternating nibbles.
             if (x + count > width)
                 return false;
-            for (int i = 0; i < count; ++i) {
-                const uint8_t index = fourBits ? ((i & 1) ? (value & 0x0F) : (value >> 4)) : value;
-                sink.Pixel(static_cast<int32_t>(x + i), static_cast<int32_t>(row), index);
-            }
             x += count;
         } else if (value == 0) {   // end of line
             x = 0;
@@ -72,10 +54,6 @@ bool WalkRle(const uint8_t* begin, const uint8_t* end, bool fourBits, int32_t wi
                 break;
             if (x + value > width)
                 return false;
-            for (int i = 0; i < value; ++i) {
-                const uint8_t index = fourBits ? ((i & 1) ? (p[i / 2] & 0x0F) : (p[i / 2] >> 4)) : p[i];
-                sink.Pixel(static_cast<int32_t>(x + i), static_cast<int32_t>(row), index);
-            }
             x += value;
             const size_t padded = (bytes + 1) & ~size_t(1);
             p += padded <= static_cast<size_t>(end - p) ? padded : bytes;
@@ -86,69 +64,6 @@ bool WalkRle(const uint8_t* begin, const uint8_t* end, bool fourBits, int32_t wi
 }
 
 bool IsPalettised(uint16_t bitCount) { return bitCount <= 8; }
-
-// The bit-field of `mask` as an 8-bit channel: the lowest run of set bits is taken as
-// the field; shorter fields have their high bits repeated into the low ones, longer
-// fields keep their top 8 bits.
-struct Channel {
-    uint32_t shift = 0;
-    uint32_t length = 0;
-};
-
-Channel ChannelOf(uint32_t mask)
-{
-    Channel c;
-    if (mask == 0)
-        return c;
-    while (!(mask & 1u)) {
-        mask >>= 1;
-        ++c.shift;
-    }
-    while (mask & 1u) {
-        mask >>= 1;
-        ++c.length;
-    }
-    return c;
-}
-
-uint8_t Expand(uint32_t pixel, Channel c)
-{
-    if (c.length == 0)
-        return 0;
-    const uint32_t field = c.length >= 32 ? pixel : (pixel >> c.shift) & ((1u << c.length) - 1u);
-    if (c.length >= 8)
-        return static_cast<uint8_t>(field >> (c.length - 8));
-    uint32_t value = field << (8 - c.length);
-    value |= value >> c.length;
-    return static_cast<uint8_t>(value);
-}
-
-class PaletteOut final : public RleSink {
-public:
-    PaletteOut(const DibLayout& layout, const uint8_t* file, uint8_t* out)
-        : layout_(layout), file_(file), out_(out) {}
-    void Pixel(int32_t x, int32_t row, uint8_t index) override
-    {
-        Put(out_ + (static_cast<size_t>(row) * layout_.width + x) * 3, index);
-    }
-    void Put(uint8_t* rgb, uint32_t index) const
-    {
-        // An index past the table gives black.
-        if (index >= layout_.paletteUsed) {
-            rgb[0] = rgb[1] = rgb[2] = 0;
-            return;
-        }
-        const uint8_t* entry = file_ + layout_.paletteOffset + index * layout_.paletteEntrySize;
-        rgb[0] = entry[2];
-        rgb[1] = entry[1];
-        rgb[2] = entry[0];
-    }
-
-private:
-    const DibLayout& layout_;
-    const uint8_t* file_;
-    uint8_t* out_;
-};
 
 }  // namespace
 
@@ -280,14 +195,6 @@ DibError ParseMasksAndColourTable(const uint8_t* file, size_t size, size_t at, D
         }
         layout.hasMaskFields = true;
         at += 12;
-    } else if (bpp == 16) {
-        layout.masks[0] = 0x7C00;
-        layout.masks[1] = 0x03E0;
-        layout.masks[2] = 0x001F;
-    } else if (bpp == 32) {
-        layout.masks[0] = 0x00FF0000;
-        layout.masks[1] = 0x0000FF00;
-        layout.masks[2] = 0x000000FF;
     }
     layout.colourCount = DibColorCount(header);
     layout.paletteOffset = at;
@@ -319,10 +226,9 @@ DibError ParsePixelData(const uint8_t* file, size_t size, bool fileHeader, DibLa
     }
     const size_t available = size - layout.pixelOffset;
     if (IsRle(header)) {
-        NoPixels none;
         size_t used = 0;
         if (!WalkRle(file + layout.pixelOffset, file + size, header.compression == kBiRle4, layout.width,
-                     layout.rows, none, &used))
+                     layout.rows, &used))
             return DibError::ConversionError;
         if (used == 0)
             return DibError::ConversionError;   // not one terminated line
@@ -398,86 +304,12 @@ size_t DibOutputBytes(const DibLayout& layout)
     return static_cast<size_t>(layout.width) * static_cast<size_t>(layout.rows) * 3;
 }
 
-void DecodeDibPixels(const DibLayout& layout, const uint8_t* file, uint8_t* out)
-{
-    const DibHeader& h = layout.header;
-    const uint8_t* pixels = file + layout.pixelOffset;
-    PaletteOut palette(layout, file, out);
-
-    if (h.compression == kBiRle8 || h.compression == kBiRle4) {
-        std::memset(out, 0, DibOutputBytes(layout));
-        size_t used = 0;
-        WalkRle(pixels, pixels + layout.pixelBytes, h.compression == kBiRle4, layout.width, layout.rows,
-                palette, &used);
-        return;
-    }
-
-    const Channel red = ChannelOf(layout.masks[0]);
-    const Channel green = ChannelOf(layout.masks[1]);
-    const Channel blue = ChannelOf(layout.masks[2]);
-    const size_t stride = ((static_cast<size_t>(layout.width) * h.bitCount + 31) / 32) * 4;
-    for (int32_t stored = 0; stored < layout.rows; ++stored) {
-        const uint8_t* src = pixels + static_cast<size_t>(stored) * stride;
-        const int32_t row = layout.topDown ? layout.rows - 1 - stored : stored;
-        uint8_t* dst = out + static_cast<size_t>(row) * layout.width * 3;
-        for (int32_t x = 0; x < layout.width; ++x, dst += 3) {
-            switch (h.bitCount) {
-            case 1:
-                palette.Put(dst, (src[x / 8] >> (7 - x % 8)) & 1u);
-                break;
-            case 4:
-                palette.Put(dst, (x & 1) ? (src[x / 2] & 0x0F) : (src[x / 2] >> 4));
-                break;
-            case 8:
-                palette.Put(dst, src[x]);
-                break;
-            case 24:
-                dst[0] = src[3 * x + 2];
-                dst[1] = src[3 * x + 1];
-                dst[2] = src[3 * x];
-                break;
-            case 16:
-            case 32: {
-                const uint32_t value = h.bitCount == 16 ? ReadLe16(src + 2 * x) : ReadLe32(src + 4 * x);
-                dst[0] = Expand(value, red);
-                dst[1] = Expand(value, green);
-                dst[2] = Expand(value, blue);
-                break;
-            }
-            default:
-                break;
-            }
-        }
-    }
-}
-
 void FreeImageRecord(ImageRecord* image)
 {
     if (!image)
         return;
     std::free(image->pixels);
     std::free(image);
-}
-
-ImageRecord* DecodeDibImage(const uint8_t* file, size_t size, DibError* error)
-{
-    DibLayout layout;
-    *error = ParseDib(file, size, &layout);
-    if (*error != DibError::None)
-        return nullptr;
-    auto* pixels = static_cast<uint8_t*>(std::malloc(DibOutputBytes(layout)));
-    auto* image = static_cast<ImageRecord*>(std::malloc(sizeof(ImageRecord)));
-    if (!pixels || !image) {
-        std::free(pixels);
-        std::free(image);
-        *error = DibError::OutOfMemory;
-        return nullptr;
-    }
-    DecodeDibPixels(layout, file, pixels);
-    image->width = layout.width;
-    image->height = layout.rows;
-    image->pixels = pixels;
-    return image;
 }
 
 }  // namespace glowmere::renderer

@@ -1,11 +1,9 @@
 #pragma once
 // The bitmap reader's portable half. ParseDib reads and checks a DIB file that is already
-// in memory (a mapped view, or a buffer) and describes it in a DibLayout; every size in
-// the file is checked against the bytes really present before anything is allocated or
-// converted, so neither the GDI conversion nor the portable one can read outside the file
-// or write outside its buffers. WriteConversionHeader builds the header that GDI's
-// conversion is given; DecodeDibPixels is the portable conversion, which yields the same
-// 24-bit rows as GDI for every format the reader accepts.
+// in memory (a mapped view) and describes it in a DibLayout; every size in the file is
+// checked against the bytes really present before anything is allocated or converted, so
+// the GDI conversion can neither read outside the file nor write outside its buffers.
+// WriteConversionHeader builds the header that GDI's conversion is given.
 //
 // Accepted: a 12-byte core header or a 40-byte information header, with or without the
 // 14-byte "BM" file header (without it the file is a packed DIB); 1, 4 and 8 bits per
@@ -72,8 +70,8 @@ struct DibLayout {
     size_t paletteOffset = 0;
     uint32_t paletteEntrySize = 0;  // 3 (core header) or 4
     uint32_t paletteUsed = 0;       // entries the conversion looks up: at most 2^bpp, 0 above 8 bpp
-    uint32_t masks[3] = {0, 0, 0};  // red, green, blue of a 16 or 32 bpp picture
-    bool hasMaskFields = false;     // BI_BITFIELDS: the masks are stored after the header
+    uint32_t masks[3] = {0, 0, 0};  // BI_BITFIELDS: red, green, blue as stored after the header
+    bool hasMaskFields = false;
     size_t pixelOffset = 0;
     size_t pixelBytes = 0;          // exactly the bytes the conversion reads from pixelOffset
 };
@@ -87,10 +85,8 @@ DibError ParseDib(const uint8_t* file, size_t size, DibLayout* layout);
 size_t ConversionHeaderSize(const DibLayout& layout);
 void WriteConversionHeader(const DibLayout& layout, const uint8_t* file, uint8_t* out);
 
-// The 24-bit rows of the picture: rows × width × 3 bytes (red, green, blue), tightly
-// packed, bottom row first. Pixels an RLE stream does not reach stay black.
+// The size of the picture's 24-bit rows: rows × width × 3 bytes, tightly packed.
 size_t DibOutputBytes(const DibLayout& layout);
-void DecodeDibPixels(const DibLayout& layout, const uint8_t* file, uint8_t* out);
 
 // The result of a successful load. Both the record and its pixels come from the C heap.
 struct ImageRecord {
@@ -101,9 +97,5 @@ struct ImageRecord {
 
 // Frees the pixels, then the record; accepts null.
 void FreeImageRecord(ImageRecord* image);
-
-// The whole reader over a file in memory, with the portable conversion: null and the
-// error when the file is refused or memory runs out.
-ImageRecord* DecodeDibImage(const uint8_t* file, size_t size, DibError* error);
 
 }  // namespace glowmere::renderer

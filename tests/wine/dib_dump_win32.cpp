@@ -15,9 +15,6 @@
 
 namespace {
 
-using namespace glowmere::renderer;
-using testoutput::Hex;
-
 std::string messages;
 
 void Collect(const char* text) { messages += text; }
@@ -26,30 +23,22 @@ void Collect(const char* text) { messages += text; }
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::printf("usage: dib_dump <output folder> <picture>...\n");
-        return 2;
-    }
-    const std::string folder = argv[1];
+    using namespace glowmere::renderer;
     for (int i = 2; i < argc; ++i) {
-        const int n = i - 2;
+        const std::string n = std::to_string(i - 2);
         messages.clear();
-        ImageRecord* image = LoadBitmapFile(argv[i], Collect);
-        if (image) {
-            const std::string out = folder + "\\" + std::to_string(n) + ".rgb";
-            FILE* file = std::fopen(out.c_str(), "wb");
+        if (ImageRecord* image = LoadBitmapFile(argv[i], Collect)) {
+            FILE* file = std::fopen((std::string(argv[1]) + "\\" + n + ".rgb").c_str(), "wb");
             const size_t bytes = static_cast<size_t>(image->width) * image->height * 3;
             const bool written = file && std::fwrite(image->pixels, 1, bytes, file) == bytes;
             if (file)
                 std::fclose(file);
-            std::printf("%d image %d %d%s\n", n, image->width, image->height, written ? "" : " unwritten");
+            testoutput::PrintLine(n + " image " + std::to_string(image->width) + " " + std::to_string(image->height) +
+                                  (written ? "" : " unwritten"));
             FreeImageRecord(image);
-        } else if (!messages.empty()) {
-            std::printf("%d message %s\n", n, Hex(messages).c_str());
         } else {
-            std::printf("%d none\n", n);
+            testoutput::PrintLine(n + (messages.empty() ? " none" : " message " + testoutput::Hex(messages)));
         }
-        std::fflush(stdout);
     }
-    return 0;
+    return argc < 2 ? 2 : 0;
 }

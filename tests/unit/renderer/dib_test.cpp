@@ -1,305 +1,283 @@
-// The bitmap reader's checks and its portable conversion, over files made to measure.
+// The bitmap reader's checks (ParseDib) and the header it hands to GDI, over files made to
+// measure and the public bitmap suite. The rows GDI then delivers are compared with an
+// independent decoding under Wine (tests/wine/dib_reader_wine_test.cpp).
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "bmp_builder.h"
-#include "byte_order.h"
 #include "dib.h"
-#include "dib_decode.h"
 
 namespace {
 
 using namespace glowmere::renderer;
-using bmp::Rgb;
-using Rgbs = std::vector<Rgb>;
+using Bytes = std::vector<uint8_t>;
+namespace fs = std::filesystem;
 
-const Rgb kBlack = {0, 0, 0};
-const Rgb kRed = {255, 0, 0};
-const Rgb kGreen = {0, 255, 0};
-const Rgb kBlue = {0, 0, 255};
-const Rgb kWhite = {255, 255, 255};
+const std::string kUnknown = "Unknown DIB file format.", kConversion = "Image file conversion error.",
+                  kTooLarge = "Out of memory.";
 
-bmp::Fields Make(int32_t width, int32_t height, uint16_t bits, std::vector<uint8_t> pixels)
+// The reader's message for the file, "" when it is accepted.
+std::string Verdict(const Bytes& file, DibLayout* layout = nullptr)
+{
+    DibLayout ignored;
+    return DibErrorText(ParseDib(file.data(), file.size(), layout ? layout : &ignored));
+}
+
+bmp::Fields Make(int32_t width, int32_t height, uint16_t bits, Bytes pixels = {}, uint32_t compression = kBiRgb)
 {
     bmp::Fields s;
     s.width = width;
     s.height = height;
     s.bitCount = bits;
+    s.compression = compression;
     s.pixels = std::move(pixels);
     return s;
 }
 
-// One decoded row (0 is the bottom), or nothing when the file is refused.
-Rgbs Row(const bmp::Fields& s, int row = 0)
+TEST(DibReader, RefusesFilesWhoseFieldsDoNotFitTheBytesPresent)
 {
-    const Picture p = Decode(bmp::Build(s));
-    Rgbs out;
-    for (int x = 0; p.error == DibError::None && x < p.width; ++x)
-        out.push_back(p.At(x, row));
-    return out;
-}
-
-DibLayout Parse(const std::vector<uint8_t>& file)
-{
-    DibLayout layout;
-    EXPECT_EQ(ParseDib(file.data(), file.size(), &layout), DibError::None);
-    return layout;
-}
-
-uint32_t Read32(const std::vector<uint8_t>& b, size_t at) { return glowmere::ReadLe32(b.data() + at); }
-
-// An 8-bit RLE picture of 4 × 3 over a palette of black, red, green, blue.
-bmp::Fields Rle8(std::vector<uint8_t> stream)
-{
-    bmp::Fields s = Make(4, 3, 8, std::move(stream));
-    s.compression = kBiRle8;
-    s.clrUsed = 4;
-    s.palette = {kBlack, kRed, kGreen, kBlue};
-    return s;
-}
-
-TEST(DibReader, TheMessagesAreTheReadersOwn)
-{
-    EXPECT_STREQ(DibErrorText(DibError::UnknownFormat), "Unknown DIB file format.");
-    EXPECT_STREQ(DibErrorText(DibError::ConversionError), "Image file conversion error.");
-    EXPECT_STREQ(DibErrorText(DibError::OutOfMemory), "Out of memory.");
-}
-
-TEST(DibReader, OnlyTwelveAndFortyByteHeadersAreKnown)
-{
-    // The suite's files bring the other real header sizes, and their prefixes the headers
-    // cut short; here sizes no header has, in files and in packed DIBs.
-    for (uint32_t size : {0u, 41u, 0xFFFFFFFFu}) {
-        for (bool fileHeader : {true, false}) {
-            bmp::Fields s = Make(1, 1, 24, bmp::Rows24({{kRed}}));
-            s.fileHeader = fileHeader;
-            std::vector<uint8_t> file = bmp::Build(s);
-            glowmere::WriteLe32(file.data() + (fileHeader ? 14 : 0), size);
-            EXPECT_EQ(Decode(file).error, DibError::UnknownFormat) << size << " " << fileHeader;
-        }
+    const struct {
+        const char* name;
+        const std::string& message;
+        void (*edit)(bmp::Fields&);   // applied to a 3 × 2 24-bit picture
+        size_t cut = 0;               // bytes cut off the end of the file
+    } cases[] = {
+        {"header size 0", kUnknown, [](auto& s) { s.headerSize = 0; }},
+        {"packed, header size 41", kUnknown, [](auto& s) { s.fileHeader = false, s.headerSize = 41; }},
+        {"packed, size field cut short", kUnknown, [](auto& s) { s.fileHeader = false; }, 61},
+        {"one pixel byte missing", kConversion, [](auto&) {}, 1},
+        {"the last row's padding missing", kConversion, [](auto&) {}, 3},
+        {"pixel offset past the end", kConversion, [](auto& s) { s.pixelOffset = 79; }},
+        {"pixel offset inside the header", kConversion, [](auto& s) { s.pixelOffset = 53; }},
+        {"width 0", kConversion, [](auto& s) { s.width = 0; }},
+        {"negative width", kConversion, [](auto& s) { s.width = -3; }},
+        {"height 0", kConversion, [](auto& s) { s.height = 0; }},
+        {"two planes", kConversion, [](auto& s) { s.planes = 2; }},
+        {"2 bits", kConversion, [](auto& s) { s.bitCount = 2; }},
+        {"64 bits", kConversion, [](auto& s) { s.bitCount = 64; }},
+        {"JPEG", kConversion, [](auto& s) { s.compression = 4; }},
+        {"RLE8 over 24 bits", kConversion, [](auto& s) { s.compression = kBiRle8; }},
+        {"RLE4 over 8 bits", kConversion, [](auto& s) { s.bitCount = 8, s.compression = kBiRle4; }},
+        {"bit-fields over 24 bits", kConversion, [](auto& s) { s.compression = kBiBitfields, s.masks = {1, 2, 4}; }},
+        {"masks cut short", kConversion,
+         [](auto& s) { s.bitCount = 32, s.compression = kBiBitfields, s.masks = {0xFF0000, 0xFF00}, s.pixels = {}; }},
+        {"a mask without bits", kConversion,
+         [](auto& s) { s.bitCount = 32, s.compression = kBiBitfields, s.masks = {0xFF0000, 0, 0xFF}; }},
+        {"colour table past the end", kConversion,
+         [](auto& s) { s.bitCount = 8, s.clrUsed = 200, s.palette.assign(10, {}), s.pixels = {}; }},
+        {"indices without colours", kConversion, [](auto& s) { s.bitCount = 8, s.clrUsed = 0x10000; }},
+        {"RLE stored top down", kConversion,
+         [](auto& s) { s.bitCount = 8, s.compression = kBiRle8, s.height = -2, s.pixels = {3, 0, 0, 1}; }},
+        {"the most negative height", kTooLarge, [](auto& s) { s.height = INT32_MIN; }},
+        {"wider than the cap", kTooLarge, [](auto& s) { s.width = 65536, s.height = 1; }},
+        {"more pixels than the cap", kTooLarge, [](auto& s) { s.width = 8193, s.height = 8192; }},
+        {"a size beyond 64 bits of bytes", kTooLarge, [](auto& s) { s.width = s.height = 0x7FFFFFFF; }},
+    };
+    for (const auto& c : cases) {
+        bmp::Fields s = Make(3, 2, 24, Bytes(24, 0x80));
+        c.edit(s);
+        Bytes file = bmp::Build(s);
+        file.resize(file.size() - c.cut);
+        EXPECT_EQ(Verdict(file), c.message) << c.name;
     }
-    EXPECT_EQ(Decode({40, 0, 0}).error, DibError::UnknownFormat) << "a packed DIB without a whole size field";
 }
 
-TEST(DibReader, ColourCountComesFromColoursUsedOrTheBitDepth)
+TEST(DibReader, AcceptedFilesSayWhereTheirColoursAndPixelsAreAndHowManyBytesTheConversionReads)
 {
-    const std::pair<uint16_t, uint16_t> byDepth[] = {{1, 2}, {4, 16}, {8, 256}, {16, 0}, {24, 0}, {32, 0}, {2, 0}};
-    for (const auto& [bits, expected] : byDepth) {
-        for (uint32_t size : {12u, 40u}) {
-            DibHeader header;
-            header.size = size;
-            header.bitCount = bits;
-            header.clrUsed = size == 12 ? 7 : 0;   // a core header has no such field: ignored
-            EXPECT_EQ(DibColorCount(header), expected) << bits << " " << size;
-        }
-    }
-    DibHeader info;
-    info.size = 40;
-    info.bitCount = 24;
-    info.clrUsed = 300;
-    EXPECT_EQ(DibColorCount(info), 300);
-    info.clrUsed = 0x12345;   // only the low 16 bits are kept
-    EXPECT_EQ(DibColorCount(info), 0x2345);
-}
-
-TEST(DibReader, APackedDibHasItsPixelsRightAfterItsColoursAndIndicesPastThemAreBlack)
-{
-    // The suite's files all have a file header, which says where the pixels are.
-    // Packed 8-bit DIB without colours used: 256 entries, then the pixels.
-    bmp::Fields packed = Make(2, 1, 8, bmp::PaddedRows({{255, 1}}));
-    packed.fileHeader = false;
-    packed.palette.assign(256, kBlack);
-    packed.palette[1] = kRed;
-    packed.palette[255] = kBlue;
-    EXPECT_EQ(Row(packed), (Rgbs{kBlue, kRed}));
-
-    // Colours used set: only that many entries come first.
-    packed.clrUsed = 3;
-    packed.palette = {kBlack, kRed, kGreen};
-    packed.pixels = bmp::PaddedRows({{2, 1}});
-    EXPECT_EQ(Row(packed), (Rgbs{kGreen, kRed}));
-
-    // Packed core header, 1 bit: two 3-byte entries.
-    bmp::Fields core = Make(3, 1, 1, bmp::PaddedRows({{0b10100000}}));
-    core.fileHeader = false;
+    const auto packed = [](bmp::Fields s) { return s.fileHeader = false, s; };
+    bmp::Fields core = packed(Make(3, 1, 1, Bytes(4)));
     core.headerSize = 12;
-    core.palette = {kGreen, kWhite};
-    EXPECT_EQ(Row(core), (Rgbs{kWhite, kGreen, kWhite}));
-
-    // Packed BI_BITFIELDS: the masks come before the pixels.
-    bmp::Fields fields = Make(1, 1, 16, bmp::PaddedRows({{0x1F, 0x00}}));
-    fields.fileHeader = false;
-    fields.compression = kBiBitfields;
-    fields.masks = {0xF800, 0x07E0, 0x001F};
-    EXPECT_EQ(Row(fields), (Rgbs{kBlue}));
-
-    // Indices past the table give black rather than a read beyond it.
-    bmp::Fields past = Make(4, 1, 8, bmp::PaddedRows({{0, 1, 2, 255}}));
-    past.clrUsed = 2;
-    past.palette = {kRed, kGreen};
-    EXPECT_EQ(Row(past), (Rgbs{kRed, kGreen, kBlack, kBlack}));
-}
-
-TEST(DibReader, ShortAndLongBitFieldsScaleAsGdiScalesThem)
-{
-    // Fields shorter than 8 bits repeat their high bits once; longer ones keep the top 8.
-    // (The suite's comparison allows a step of the field here: its reference scales
-    // differently.)
-    bmp::Fields s = Make(2, 1, 32, bmp::PaddedRows({{0x03, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF}}));
-    s.compression = kBiBitfields;
-    s.masks = {0xFFE00000, 0x001FFC00, 0x00000003};   // 11, 11 and 2 bits
-    EXPECT_EQ(Row(s), (Rgbs{{0, 0, 0xF0}, {0xFF, 0xFF, 0xF0}}));
+    core.palette.resize(2);
+    bmp::Fields eight = packed(Make(2, 1, 8, Bytes(4)));
+    eight.palette.resize(256);
+    bmp::Fields three = eight;
+    three.clrUsed = 3;
+    three.palette.resize(3);
+    bmp::Fields wrapped = Make(2, 1, 8, Bytes(4));
+    wrapped.clrUsed = 0x10001;   // only the low 16 bits count
+    wrapped.palette.resize(1);
+    bmp::Fields many = Make(2, 1, 8, Bytes(4));
+    many.clrUsed = 300;
+    many.palette.resize(300);
+    bmp::Fields masked = packed(Make(1, 1, 16, Bytes(4), kBiBitfields));
+    masked.masks = {0xF800, 0x07E0, 0x001F};
+    bmp::Fields widest = Make(65535, 1, 1, Bytes(8192));
+    widest.palette.resize(2);
+    bmp::Fields largest = Make(8192, -8192, 1, Bytes(size_t(8192) * 1024));
+    largest.palette.resize(2);
+    const struct {
+        const char* name;
+        bmp::Fields fields;
+        std::vector<int64_t> expected;   // pixel offset and bytes, rows, top down, colours stored and used
+    } cases[] = {
+        {"24 bits, rows padded to 4 bytes", Make(3, 2, 24, Bytes(24)), {54, 24, 2, 0, 0, 0}},
+        {"stored top down", Make(3, -2, 24, Bytes(24)), {54, 24, 2, 1, 0, 0}},
+        {"packed core header: 3-byte colours", core, {18, 4, 1, 0, 2, 2}},
+        {"packed, 256 colours", eight, {1064, 4, 1, 0, 256, 256}},
+        {"packed, 3 colours used", three, {52, 4, 1, 0, 3, 3}},
+        {"colours used beyond 16 bits", wrapped, {58, 4, 1, 0, 1, 1}},
+        {"more colours than indices", many, {1254, 4, 1, 0, 300, 256}},
+        {"packed bit-fields: masks before the pixels", masked, {52, 4, 1, 0, 0, 0}},
+        {"as wide as the cap", widest, {62, 8192, 1, 0, 2, 2}},
+        {"as many pixels as the cap", largest, {62, 8192 * 1024, 8192, 1, 2, 2}},
+    };
+    for (const auto& c : cases) {
+        DibLayout l;
+        ASSERT_EQ(Verdict(bmp::Build(c.fields), &l), "") << c.name;
+        EXPECT_EQ((std::vector<int64_t>{int64_t(l.pixelOffset), int64_t(l.pixelBytes), l.rows, l.topDown,
+                                        l.colourCount, l.paletteUsed}),
+                  c.expected)
+            << c.name;
+    }
 }
 
 TEST(DibReader, TheConversionHeaderNamesOnlyWhatWasChecked)
 {
-    DibLayout layout;
-    const auto header = [&layout](const bmp::Fields& s) {
-        const std::vector<uint8_t> file = bmp::Build(s);
-        layout = Parse(file);
-        std::vector<uint8_t> out(ConversionHeaderSize(layout), 0xEE);
+    const auto header = [](const bmp::Fields& s) {
+        const Bytes file = bmp::Build(s);
+        DibLayout layout;
+        EXPECT_EQ(Verdict(file, &layout), "");
+        Bytes out(ConversionHeaderSize(layout), 0xEE);
         WriteConversionHeader(layout, file.data(), out.data());
         return out;
     };
+    const auto at = [](const Bytes& b, size_t i) { return glowmere::ReadLe32(b.data() + i); };
 
-    // 8 bits with 300 colours stored: the conversion takes 256, all of them present.
-    bmp::Fields s = Make(3, 1, 8, bmp::PaddedRows({{0, 1, 2}}));
+    // 300 colours stored, 256 taken; the size field lies, the checked size goes on.
+    bmp::Fields s = Make(3, -1, 8, Bytes(4));
     s.clrUsed = 300;
     s.clrImportant = 280;
-    s.sizeImage = 0x7FFFFFFF;   // lies; the conversion header carries the checked size
-    s.palette.assign(300, kBlue);
-    std::vector<uint8_t> h = header(s);
-    EXPECT_EQ(layout.colourCount, 300);
+    s.sizeImage = 0x7FFFFFFF;
+    s.palette.assign(300, {0, 0, 255});
+    Bytes h = header(s);
     ASSERT_EQ(h.size(), 40u + 4 * 256);
-    EXPECT_EQ(Read32(h, 20), 4u) << "image size: one padded row";
-    EXPECT_EQ(Read32(h, 32), 256u) << "colours used";
-    EXPECT_EQ(Read32(h, 36), 0u) << "colours important beyond the table";
-    EXPECT_EQ(h[40], 255) << "blue of the first entry";
+    EXPECT_EQ((std::vector<uint32_t>{at(h, 0), at(h, 4), at(h, 8), at(h, 12), at(h, 16), at(h, 20), at(h, 32),
+                                     at(h, 36), at(h, 40)}),
+              (std::vector<uint32_t>{40, 3, 0xFFFFFFFF, 1 | 8 << 16, 0, 4, 256, 0, 255}));
 
-    // A core header is widened: 3-byte entries become 4 bytes with a zero fourth.
-    s = Make(2, 1, 1, bmp::PaddedRows({{0x40}}));
+    // A core header widened: 3-byte colours become 4 bytes with a zero fourth.
+    s = Make(2, 1, 1, Bytes(4));
     s.headerSize = 12;
     s.palette = {{1, 2, 3}, {4, 5, 6}};
     h = header(s);
     ASSERT_EQ(h.size(), 48u);
-    EXPECT_EQ(Read32(h, 0), 40u);
-    EXPECT_EQ(Read32(h, 4), 2u);
-    EXPECT_EQ(std::vector<uint8_t>(h.begin() + 40, h.end()), (std::vector<uint8_t>{3, 2, 1, 0, 6, 5, 4, 0}));
+    EXPECT_EQ(Bytes(h.begin() + 40, h.end()), (Bytes{3, 2, 1, 0, 6, 5, 4, 0}));
 
-    // BI_BITFIELDS: the masks follow the header; colours above 8 bits are left out.
-    s = Make(1, 1, 32, bmp::PaddedRows({{1, 2, 3, 4}}));
-    s.compression = kBiBitfields;
+    // Bit-fields: the masks follow the header; colours above 8 bits are left out.
+    s = Make(1, 1, 32, Bytes(4), kBiBitfields);
     s.clrUsed = 2;
     s.masks = {0xFF, 0xFF00, 0xFF0000};
-    s.palette = {kRed, kRed};
+    s.palette.resize(2);
     h = header(s);
     ASSERT_EQ(h.size(), 52u);
-    EXPECT_EQ(Read32(h, 40), 0xFFu);
-    EXPECT_EQ(Read32(h, 48), 0xFF0000u);
+    EXPECT_EQ((std::vector<uint32_t>{at(h, 32), at(h, 40), at(h, 44), at(h, 48)}),
+              (std::vector<uint32_t>{0, 0xFF, 0xFF00, 0xFF0000}));
 }
 
-TEST(DibReader, RefusesFilesWhoseFieldsDoNotFitTheBytesPresent)
+TEST(DibReader, RleStreamsStayInsideThePictureAndAreHandedOnUpToTheirLastFinishedLine)
 {
-    const DibError conversion = DibError::ConversionError, tooLarge = DibError::OutOfMemory;
     const struct {
         const char* name;
-        DibError expected;
-        void (*edit)(bmp::Fields&);   // applied to a 3 × 2 24-bit picture
-        size_t cut = 0;               // bytes cut off the end of the file
+        Bytes stream;   // for a 4 × 3 picture, bottom row first
+        size_t handedOn;   // 0: refused
+        uint32_t compression = kBiRle8;
     } cases[] = {
-        {"one pixel byte missing", conversion, [](auto&) {}, 1},
-        {"the last row's padding missing", conversion, [](auto&) {}, 3},   // GDI reads whole rows
-        {"pixel offset past the end", conversion, [](auto& s) { s.pixelOffset = 1000; }},
-        {"pixel offset inside the header", conversion, [](auto& s) { s.pixelOffset = 20; }},
-        {"width 0", conversion, [](auto& s) { s.width = 0; }},
-        {"negative width", conversion, [](auto& s) { s.width = -3; }},
-        {"height 0", conversion, [](auto& s) { s.height = 0; }},
-        {"the most negative height", tooLarge, [](auto& s) { s.height = INT32_MIN; }},
-        {"no planes", conversion, [](auto& s) { s.planes = 0; }},
-        {"two planes", conversion, [](auto& s) { s.planes = 2; }},
-        {"0 bits", conversion, [](auto& s) { s.bitCount = 0; }},
-        {"2 bits", conversion, [](auto& s) { s.bitCount = 2; }},
-        {"3 bits", conversion, [](auto& s) { s.bitCount = 3; }},
-        {"48 bits", conversion, [](auto& s) { s.bitCount = 48; }},
-        {"64 bits", conversion, [](auto& s) { s.bitCount = 64; }},
-        {"JPEG", conversion, [](auto& s) { s.compression = 4; }},
-        {"alpha bit-fields", conversion, [](auto& s) { s.compression = 6; }},
-        {"RLE8 over 24 bits", conversion, [](auto& s) { s.compression = kBiRle8; }},
-        {"bit-fields over 24 bits", conversion,
-         [](auto& s) { s.compression = kBiBitfields; s.masks = {0xFF0000, 0xFF00, 0xFF}; }},
-        {"masks cut short", conversion,
-         [](auto& s) { s.bitCount = 32; s.compression = kBiBitfields; s.masks = {0xFF0000, 0xFF00}; s.pixels = {}; }},
-        {"a mask without bits", conversion,
-         [](auto& s) { s.bitCount = 32; s.compression = kBiBitfields; s.masks = {0xFF0000, 0, 0xFF}; }},
-        {"colour table past the end", conversion,
-         [](auto& s) { s.bitCount = 8; s.clrUsed = 200; s.palette.assign(10, kRed); s.pixels = {}; }},
-        {"palettised without colours", conversion,   // 16 low bits of 0: an 8-bit picture without colours
-         [](auto& s) { s.bitCount = 8; s.clrUsed = 0x10000; s.pixels = bmp::PaddedRows({{0, 0, 0}, {0, 0, 0}}); }},
-        {"wider than the cap", tooLarge, [](auto& s) { s.width = 65536; s.height = 1; }},
-        {"more pixels than the cap", tooLarge, [](auto& s) { s.width = 8193; s.height = 8192; }},
-        {"a size that overflows 64 bits of bytes", tooLarge, [](auto& s) { s.width = s.height = 0x7FFFFFFF; }},
+        {"a run past the row's end", {3, 1, 2, 2, 0, 1}, 0},
+        {"a literal past the row's end", {2, 1, 0, 3, 1, 2, 3, 0, 0, 1}, 0},
+        {"a delta past the right edge", {0, 0, 0, 2, 5, 0, 0, 1}, 0},
+        {"a delta above the top", {0, 2, 0, 4, 0, 1}, 0},
+        {"no line ever finished", {4, 1}, 0},
+        {"nothing but one byte", {7}, 0},
+        // Runs, an end of line, a delta, an odd literal and its padding, the end of the
+        // bitmap; what follows it is never read.
+        {"a whole stream", {2, 1, 0, 0, 0, 2, 1, 1, 0, 3, 2, 3, 2, 0xAA, 0, 1, 4, 3, 0, 0}, 16},
+        {"leaving the top row by an end of line", {4, 1, 0, 0, 4, 2, 0, 0, 4, 3, 0, 0, 4, 1, 0, 0}, 12},
+        {"a delta to the top", {1, 1, 0, 2, 0, 3, 0, 1}, 6},
+        {"an unfinished last line and half a command", {4, 1, 0, 0, 2, 2, 0, 4, 3}, 4},
+        {"4 bits: three indices in two bytes", {0, 3, 0x12, 0x30, 0, 1}, 6, kBiRle4},
     };
     for (const auto& c : cases) {
-        bmp::Fields s = Make(3, 2, 24, bmp::Rows24({{kRed, kRed, kRed}, {kBlue, kBlue, kBlue}}));
-        c.edit(s);
-        std::vector<uint8_t> file = bmp::Build(s);
-        file.resize(file.size() - c.cut);
-        EXPECT_EQ(Decode(file).error, c.expected) << c.name;
+        bmp::Fields s = Make(4, 3, c.compression == kBiRle8 ? 8 : 4, c.stream, c.compression);
+        s.palette.resize(4);
+        s.clrUsed = 4;
+        DibLayout layout;
+        EXPECT_EQ(Verdict(bmp::Build(s), &layout), c.handedOn ? "" : kConversion) << c.name;
+        EXPECT_EQ(c.handedOn ? layout.pixelBytes : 0, c.handedOn) << c.name;
     }
-
-    // The largest picture within the caps is accepted when its bytes are there.
-    bmp::Fields s = Make(8192, -8192, 1, std::vector<uint8_t>(size_t(8192) * 8192 / 8, 0));
-    s.clrUsed = 1;
-    s.palette = {kGreen};
-    EXPECT_EQ(DibOutputBytes(Parse(bmp::Build(s))), size_t(8192) * 8192 * 3);
 }
 
-TEST(DibReader, RleRunsLiteralsAndDeltasStayInsideThePicture)
+// The public bitmap suite: g/ good, q/ questionable, b/ bad, x/ related formats.
+struct SuiteFile {
+    std::string name;
+    Bytes bytes;
+    bool knownHeader;   // 12 or 40 bytes
+};
+
+std::vector<SuiteFile> Suite(std::initializer_list<const char*> folders)
 {
-    const std::pair<const char*, std::vector<uint8_t>> refused[] = {
-        {"a run past the row's end", {3, 1, 2, 2, 0, 1}},
-        {"a literal past the row's end", {2, 1, 0, 3, 1, 2, 3, 0, 0, 1}},
-        {"a delta past the right edge", {0, 0, 0, 2, 5, 0, 0, 1}},
-        {"a delta above the top", {0, 2, 0, 4, 0, 1}},
-        {"no line ever finished", {4, 1}},
-        {"nothing but one byte", {7}},
+    std::vector<SuiteFile> files;
+    for (const char* folder : folders)
+        for (const auto& entry : fs::directory_iterator(fs::path(GLOWMERE_BMPSUITE_DIR) / folder)) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+            const uint32_t size = bytes.size() >= 18 ? glowmere::ReadLe32(bytes.data() + 14) : 0;
+            if (entry.path().extension() == ".bmp")
+                files.push_back({std::string(folder) + "/" + entry.path().filename().string(), bytes,
+                                 size == 12 || size == 40});
+        }
+    return files;
+}
+
+TEST(Bmpsuite, EveryFileGetsItsVerdict)
+{
+    // Files with a 12- or 40-byte header not named here are accepted.
+    const std::map<std::string, std::string> refused = {
+        {"q/pal2.bmp", kConversion}, {"q/pal2color.bmp", kConversion},   // 2 bits per pixel
+        {"q/rgba32abf.bmp", kConversion},                                 // compression 6
+        {"q/rgba64.bmp", kConversion},
+        {"b/badbitcount.bmp", kConversion}, {"b/badpalettesize.bmp", kConversion},
+        {"b/badplanes.bmp", kConversion},   {"b/badrle.bmp", kConversion},
+        {"b/badrle4.bmp", kConversion},     {"b/badrle4bis.bmp", kConversion},
+        {"b/badrle4ter.bmp", kConversion},  {"b/badrlebis.bmp", kConversion},
+        {"b/badrleter.bmp", kConversion},   {"b/badwidth.bmp", kConversion},
+        {"b/reallybig.bmp", kTooLarge},     {"b/rgb16-880.bmp", kConversion},   // a mask without bits
+        {"b/rletopdown.bmp", kConversion},  {"b/shortfile.bmp", kConversion},
     };
-    for (const auto& [name, stream] : refused)
-        EXPECT_EQ(Decode(bmp::Build(Rle8(stream))).error, DibError::ConversionError) << name;
-
-    bmp::Fields topDown = Rle8({4, 1, 0, 0, 0, 1});
-    topDown.height = -3;
-    EXPECT_EQ(Decode(bmp::Build(topDown)).error, DibError::ConversionError) << "RLE is bottom up only";
+    int unknown = 0, accepted = 0;
+    for (const SuiteFile& f : Suite({"g", "q", "b", "x"})) {
+        const auto named = refused.find(f.name);
+        EXPECT_EQ(Verdict(f.bytes), !f.knownHeader ? kUnknown : named != refused.end() ? named->second : "") << f.name;
+        unknown += !f.knownHeader;
+        accepted += f.knownHeader && named == refused.end();
+    }
+    EXPECT_EQ(unknown, 25) << "v4, v5, OS/2 2.x, odd header sizes and the bitmap array";
+    EXPECT_EQ(accepted, 48);
 }
 
-TEST(DibReader, RleStreamsDecodeAndStopWhereGdiStops)
+TEST(Bmpsuite, EveryPrefixOfAGoodFileIsRefusedOrHandedOnWithinIt)
 {
-    // Runs, an end of line, a delta that skips pixels (left black), an odd literal with
-    // its padding byte, and the end of the bitmap; bytes after it are not part of the picture.
-    const bmp::Fields s = Rle8({2, 1, 0, 0,              // row 0: red red . .
-                                0, 2, 1, 1,              // delta: right 1, up 1 → row 2, x 1
-                                0, 3, 2, 3, 2, 0xAA,     // literal green blue green + padding
-                                0, 1,                    // end of bitmap
-                                4, 3, 0, 0, 4, 3});      // never read
-    EXPECT_EQ(Parse(bmp::Build(s)).pixelBytes, 16u);
-    EXPECT_EQ(Row(s, 0), (Rgbs{kRed, kRed, kBlack, kBlack}));
-    EXPECT_EQ(Row(s, 1), Rgbs(4, kBlack));
-    EXPECT_EQ(Row(s, 2), (Rgbs{kBlack, kGreen, kBlue, kGreen}));
-
-    // Leaving the top row by an end of line ends the picture, too.
-    const bmp::Fields full = Rle8({4, 1, 0, 0, 4, 2, 0, 0, 4, 3, 0, 0, 4, 1, 0, 0});
-    EXPECT_EQ(Parse(bmp::Build(full)).pixelBytes, 12u);
-    EXPECT_EQ(Row(full, 2), Rgbs(4, kBlue));
-
-    // A stream cut short: its unfinished last line is dropped, as GDI drops it, and a
-    // command cut in half is never read.
-    const bmp::Fields cut = Rle8({4, 1, 0, 0, 2, 2, 0, 4, 3});
-    EXPECT_EQ(Parse(bmp::Build(cut)).pixelBytes, 4u);
-    EXPECT_EQ(Row(cut, 0), Rgbs(4, kRed));
-    EXPECT_EQ(Row(cut, 1), Rgbs(4, kBlack));
+    // A file cut short, as a crashed writer leaves it: without its whole header it is
+    // unknown, without all its uncompressed pixels it cannot be converted, and an RLE
+    // stream goes on up to its last finished line.
+    for (const SuiteFile& f : Suite({"g"})) {
+        DibLayout whole;
+        if (!f.knownHeader || Verdict(f.bytes, &whole) != "")
+            continue;
+        const bool rle = whole.header.compression == kBiRle4 || whole.header.compression == kBiRle8;
+        for (size_t cut = 0; cut < f.bytes.size(); cut += f.bytes.size() > 2000 ? 7 : 1) {
+            DibLayout layout;
+            const std::string verdict = Verdict(Bytes(f.bytes.begin(), f.bytes.begin() + cut), &layout);
+            const std::string expected = cut < 14 + whole.header.size ? kUnknown : !rle ? kConversion : verdict;
+            EXPECT_EQ(verdict, expected) << f.name << " cut at " << cut;
+            EXPECT_LE(verdict == "" ? layout.pixelOffset + layout.pixelBytes : 0, cut) << f.name << " cut at " << cut;
+        }
+    }
 }
 
 }  // namespace

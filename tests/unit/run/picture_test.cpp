@@ -1,6 +1,9 @@
+// The pictures a run hands to the renderer: the 24-bit file layout and the spirit picture.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <string>
 
 #include "bitmap_file.h"
 #include "byte_order.h"
@@ -10,85 +13,45 @@ namespace {
 
 using glowmere::Bitmap24;
 
-uint32_t Read32(const std::vector<uint8_t>& f, size_t at) { return glowmere::ReadLe32(f.data() + at); }
-
 TEST(BitmapFile, WritesAnUncompressed24BitFileWithPaddedBottomUpRows)
 {
-    Bitmap24 picture = Bitmap24::Black(5, 2);   // 15 bytes of pixels per row, 1 byte of padding
+    Bitmap24 picture = Bitmap24::Black(5, 3);   // 15 bytes of pixels per row, 1 byte of padding
     picture.SetPixel(0, 0, 0x11, 0x22, 0x33);   // top-left
-    picture.SetPixel(4, 1, 0x44, 0x55, 0x66);   // bottom-right
+    picture.SetPixel(4, 2, 0x44, 0x55, 0x66);   // bottom-right
+    picture.bits.resize(32);                    // the top row missing: written black
     const std::vector<uint8_t> file = glowmere::EncodeBmp24(picture);
-
-    ASSERT_EQ(file.size(), 54u + 2 * 16);
-    EXPECT_EQ(file[0], 'B');
-    EXPECT_EQ(file[1], 'M');
-    // File size, pixel offset, header size, width, height (positive: bottom-up), planes
-    // and bits, BI_RGB, image size.
-    const std::pair<size_t, uint32_t> fields[] = {{2, 86}, {10, 54}, {14, 40}, {18, 5},
-                                                  {22, 2}, {26, 1 | 24 << 16}, {30, 0}, {34, 32}};
-    for (const auto& [at, value] : fields)
-        EXPECT_EQ(Read32(file, at), value) << "at " << at;
-
+    ASSERT_EQ(file.size(), 54u + 3 * 16);
+    EXPECT_EQ(std::string(file.begin(), file.begin() + 2), "BM");
+    // File size, pixel offset, header size, width, height (bottom-up), planes and bits,
+    // BI_RGB, image size, 96 dpi.
+    const std::vector<uint32_t> fields = {102, 54, 40, 5, 3, 1 | 24 << 16, 0, 48, 3780, 3780};
+    for (size_t i = 0; i < fields.size(); ++i)
+        EXPECT_EQ(glowmere::ReadLe32(file.data() + (i < 1 ? 2 : 6 + 4 * i)), fields[i]) << "field " << i;
     // The first stored row is the bottom one, in blue, green, red order.
-    EXPECT_EQ(std::vector<uint8_t>(file.begin() + 54 + 12, file.begin() + 54 + 19),
-              (std::vector<uint8_t>{0x66, 0x55, 0x44, 0, 0x33, 0x22, 0x11}));
+    EXPECT_EQ(std::vector<uint8_t>(file.begin() + 66, file.begin() + 73), (std::vector<uint8_t>{0x66, 0x55, 0x44, 0, 0, 0, 0}));
+    EXPECT_EQ(std::vector<uint8_t>(file.begin() + 86, file.end()), std::vector<uint8_t>(16, 0));
 }
 
-TEST(BitmapFile, AShortPixelBufferIsWrittenAsACompleteFile)
+TEST(SpiritPicture, IsABlueWhiteGlowWithRaysAroundAWhitePointAndBlackAtItsEdges)
 {
-    Bitmap24 picture;
-    picture.width = 4;
-    picture.height = 3;
-    picture.bits.assign(12, 0xAB);   // one row of three
-    const std::vector<uint8_t> file = glowmere::EncodeBmp24(picture);
-    ASSERT_EQ(file.size(), 54u + 36);
-    EXPECT_EQ(file[54], 0xAB);
-    EXPECT_EQ(file[54 + 12], 0);
-}
-
-class SpiritPicture : public ::testing::Test {
-protected:
-    Bitmap24 picture = glowmere::MakeSpiritPicture();
-    struct Rgb {
-        int r, g, b;
+    const Bitmap24 picture = glowmere::MakeSpiritPicture();
+    ASSERT_EQ(picture.width * 1000 + picture.height, 128128);
+    const auto at = [&](int x, int y) {   // red, green, blue, from the top
+        const uint8_t* p = &picture.bits[Bitmap24::Stride(128) * (127 - y) + x * 3];
+        return std::array<int, 3>{p[2], p[1], p[0]};
     };
-    Rgb At(int x, int y) const
-    {
-        const uint8_t* p = &picture.bits[Bitmap24::Stride(picture.width) * (picture.height - 1 - y) + x * 3];
-        return {p[2], p[1], p[0]};
-    }
-};
-
-TEST_F(SpiritPicture, IsAWhitePointOnBlackWithBlackEdges)
-{
-    ASSERT_EQ(picture.width, 128);
-    ASSERT_EQ(picture.height, 128);
-    for (int x : {63, 64})
-        for (int y : {63, 64}) {
-            const Rgb p = At(x, y);
-            EXPECT_EQ(p.r + p.g + p.b, 3 * 255) << x << "," << y;
-        }
-    for (int i = 0; i < 128; ++i) {
-        for (const Rgb p : {At(i, 0), At(i, 127), At(0, i), At(127, i)})
-            EXPECT_EQ(p.r + p.g + p.b, 0) << i;
-    }
-}
-
-TEST_F(SpiritPicture, GlowsBlueWhiteWithRaysAndFadesOutwards)
-{
+    const auto sum = [](std::array<int, 3> c) { return c[0] + c[1] + c[2]; };
+    EXPECT_EQ(sum(at(63, 63)) + sum(at(64, 64)), 6 * 255);
+    for (int i = 0; i < 128; ++i)
+        EXPECT_EQ(sum(at(i, 0)) + sum(at(i, 127)) + sum(at(0, i)) + sum(at(127, i)), 0) << i;
     int previous = 3 * 255 + 1;
     for (int radius = 4; radius < 60; radius += 8) {
-        // Blue-white: blue is never weaker than red or green.
-        const Rgb offAxis = At(64 + radius * 3 / 10, 64 + radius * 95 / 100);
-        EXPECT_GE(offAxis.b, offAxis.r) << radius;
-        EXPECT_GE(offAxis.b, offAxis.g) << radius;
-        // A ray runs along each axis: brighter than the glow beside it at the same distance.
-        const Rgb ray = At(64 + radius, 64);
-        const Rgb beside = At(64 + static_cast<int>(radius * std::cos(0.4)), 64 + static_cast<int>(radius * std::sin(0.4)));
-        EXPECT_GT(ray.r + ray.g + ray.b, beside.r + beside.g + beside.b) << radius;
-        // Dimmer with every step away from the centre.
-        EXPECT_LT(ray.r + ray.g + ray.b, previous) << radius;
-        previous = ray.r + ray.g + ray.b;
+        const auto glow = at(64 + radius * 3 / 10, 64 + radius * 95 / 100);
+        EXPECT_TRUE(glow[2] >= glow[0] && glow[2] >= glow[1]) << radius;
+        const int ray = sum(at(64 + radius, 64));
+        EXPECT_GT(ray, sum(at(64 + int(radius * std::cos(0.4)), 64 + int(radius * std::sin(0.4))))) << radius;
+        EXPECT_LT(ray, previous) << radius;
+        previous = ray;
     }
 }
 

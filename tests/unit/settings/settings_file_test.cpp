@@ -1,7 +1,8 @@
+// The settings file: what is read, how values and names are cut, which music file counts,
+// and the path rules that work on characters, not bytes.
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "fake_settings_platform.h"
@@ -12,141 +13,96 @@ namespace {
 
 using namespace glowmere;
 
-const std::string kHyou = "\x95\x5C";   // 表
-const std::string kSo = "\x83\x5C";     // ソ
+TEST(SettingsPaths, FoldersAndTrailingBackslashesAreFoundByCharacterNotByByte)
+{
+    const std::string hyou = "\x95\x5C", so = "\x83\x5C";   // 表 and ソ in code page 932: second byte '\'
+    const struct {
+        std::string path;
+        LeadByteTest lead;
+        std::string parent, withoutTrailingBackslash;
+    } cases[] = {
+        {"C:\\Music\\song.mp3", NoLeadBytes, "C:\\Music", "C:\\Music\\song.mp3"},
+        {"C:\\song.mp3", NoLeadBytes, "C:", "C:\\song.mp3"},
+        {"D:song.wav", NoLeadBytes, "D:", "D:song.wav"},
+        {"\\\\server\\share\\a.wav", NoLeadBytes, "\\\\server\\share", "\\\\server\\share\\a.wav"},
+        {"song.mp3", NoLeadBytes, "", "song.mp3"},
+        {"C:\\Music\\", NoLeadBytes, "C:\\Music", "C:\\Music"},
+        {"C:\\Music\\\\", NoLeadBytes, "C:\\Music\\", "C:\\Music\\"},   // only one goes
+        {"C:\\" + hyou + "\\" + hyou + ".mp3", ShiftJisLeadByte, "C:\\" + hyou, "C:\\" + hyou + "\\" + hyou + ".mp3"},
+        {"C:\\" + hyou + "\\" + hyou + ".mp3", NoLeadBytes, "C:\\" + hyou + "\\\x95", "C:\\" + hyou + "\\" + hyou + ".mp3"},
+        {"C:\\" + so, ShiftJisLeadByte, "C:", "C:\\" + so},
+        {"C:\\" + so + "\\", ShiftJisLeadByte, "C:\\" + so, "C:\\" + so},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ParentFolder(c.path, c.lead), c.parent) << c.path;
+        EXPECT_EQ(WithoutTrailingBackslash(c.path, c.lead), c.withoutTrailingBackslash) << c.path;
+    }
+}
 
 class SettingsFile : public ::testing::Test {
 protected:
     FakeSettingsPlatform platform;
-    const std::string folder = "C:\\Glowmere";
-
     void SetUp() override
     {
-        platform.iniFile = folder + "\\Glowmere.ini";
-        // Leftovers from another test must not pass for values read here.
-        BgmKind = 99;
-        BgmRepeat = 99;
-        BgmFile = "stale";
-        BgmFolder = "stale";
+        platform.iniFile = "C:\\Glowmere\\Glowmere.ini";
+        BgmKind = BgmRepeat = 99;   // leftovers must not pass for values read here
+        BgmFile = BgmFolder = "stale";
     }
-
-    void Store(const std::string& key, const std::string& value) { platform.ini[{"Section", key}] = value; }
-    void Read() { ReadSettings(platform, folder); }
 };
 
-TEST(ParentFolderOf, APathLosesItsLastNameAndTrailingBackslash)
-{
-    EXPECT_EQ(ParentFolder("C:\\Music\\song.mp3", NoLeadBytes), "C:\\Music");
-    EXPECT_EQ(ParentFolder("C:\\song.mp3", NoLeadBytes), "C:");
-    EXPECT_EQ(ParentFolder("D:song.wav", NoLeadBytes), "D:");
-    EXPECT_EQ(ParentFolder("\\\\server\\share\\a.wav", NoLeadBytes), "\\\\server\\share");
-    EXPECT_EQ(ParentFolder("song.mp3", NoLeadBytes), "");
-    EXPECT_EQ(ParentFolder("", NoLeadBytes), "");
-    EXPECT_EQ(ParentFolder("C:\\Music\\", NoLeadBytes), "C:\\Music");
-    EXPECT_EQ(ParentFolder("C:\\a\\b\\c.mp3", NoLeadBytes), "C:\\a\\b");
-}
-
-TEST(ParentFolderOf, ASecondByteThatLooksLikeABackslashIsPartOfItsCharacter)
-{
-    // C:\音楽\表.mp3 in code page 932: the 0x5C inside 表 is no separator.
-    const std::string inFolder = "C:\\" + kHyou + "\\" + kHyou + ".mp3";
-    EXPECT_EQ(ParentFolder(inFolder, ShiftJisLeadByte), "C:\\" + kHyou);
-    EXPECT_EQ(ParentFolder("C:\\" + kHyou + "song.mp3", ShiftJisLeadByte), "C:");
-    // Read byte by byte, the same text would be cut inside the character.
-    EXPECT_EQ(ParentFolder(inFolder, NoLeadBytes), "C:\\" + kHyou + "\\\x95");
-}
-
-TEST(TrailingBackslash, OnlyARealBackslashCharacterIsDropped)
-{
-    EXPECT_EQ(WithoutTrailingBackslash("C:\\Music\\song.mp3\\", NoLeadBytes), "C:\\Music\\song.mp3");
-    EXPECT_EQ(WithoutTrailingBackslash("C:\\Music\\\\", NoLeadBytes), "C:\\Music\\");   // only one
-    EXPECT_EQ(WithoutTrailingBackslash("", NoLeadBytes), "");
-    EXPECT_EQ(WithoutTrailingBackslash("C:\\" + kSo, ShiftJisLeadByte), "C:\\" + kSo);
-    EXPECT_EQ(WithoutTrailingBackslash("C:\\" + kSo + "\\", ShiftJisLeadByte), "C:\\" + kSo);
-}
-
-TEST_F(SettingsFile, NoFileReadsAsNothingAndTheProgramFolder)
+TEST_F(SettingsFile, ThreeKeysAreReadIntoZeroedBuffersAndValuesCutAt255BytesNamesAt127Characters)
 {
     platform.iniFile = "C:\\elsewhere\\Glowmere.ini";
-    Read();
-    EXPECT_EQ(BgmKind, 0);
-    EXPECT_EQ(BgmRepeat, 0);
-    EXPECT_EQ(BgmFile, "");
-    EXPECT_EQ(BgmFolder, folder);
-    // Three keys of one section in the file beside the program, each into a zeroed
-    // 256-byte buffer with an empty default; nothing written.
-    const char* keys[] = {"BGM区分", "BGMﾘﾋﾟｰﾄ", "BGMﾌｧｲﾙ"};
-    ASSERT_EQ(platform.reads.size(), 3u);
-    for (int i = 0; i < 3; ++i) {
-        const auto& call = platform.reads[i];
-        EXPECT_EQ(call.section + " " + call.key + " " + call.file,
-                  std::string("Section ") + keys[i] + " C:\\Glowmere\\Glowmere.ini");
-        EXPECT_EQ(call.size, 256u);
-        EXPECT_TRUE(call.bufferWasZeroed);
-        EXPECT_EQ(call.value, "");
-    }
-    EXPECT_TRUE(platform.writes.empty());
-}
+    ReadSettings(platform, "C:\\Glowmere");
+    EXPECT_TRUE(BgmKind == 0 && BgmRepeat == 0 && BgmFile.empty() && BgmFolder == "C:\\Glowmere");
+    const std::string tail = " [] C:\\Glowmere\\Glowmere.ini 256 zeroed";
+    EXPECT_EQ(platform.reads, (std::vector<std::string>{"Section BGM区分" + tail, "Section BGMﾘﾋﾟｰﾄ" + tail,
+                                                        "Section BGMﾌｧｲﾙ" + tail}));
+    EXPECT_TRUE(platform.writes.empty() && platform.opened.empty());
 
-TEST_F(SettingsFile, IniValuesAreReadUpToTheFirstNulOr255BytesAndNamesWrittenCutTo127Characters)
-{
-    Store("BGMﾌｧｲﾙ", std::string(300, 'x'));
-    EXPECT_EQ(GetIniString(platform, "Section", "BGMﾌｧｲﾙ", platform.iniFile), std::string(255, 'x'));
-    Store("BGMﾌｧｲﾙ", std::string("ab\0cd", 5));
-    EXPECT_EQ(GetIniString(platform, "Section", "BGMﾌｧｲﾙ", platform.iniFile), "ab");
+    platform.ini["k"] = std::string(300, 'x');
+    EXPECT_EQ(GetIniString(platform, "Section", "k", platform.iniFile), std::string(255, 'x'));
+    platform.ini["k"] = std::string("ab\0cd", 5);
+    EXPECT_EQ(GetIniString(platform, "Section", "k", platform.iniFile), "ab");
 
-    WriteIniString(platform, std::string(200, 's'), std::string(127, 'k'), "C:\\a b\\c.mp3", "C:\\x.ini");
-    std::string longJapanese;   // 130 characters of three bytes each: cut between characters
+    std::string japanese;   // 130 characters of three bytes each: cut between characters
     for (int i = 0; i < 130; ++i)
-        longJapanese += "区";
-    WriteIniString(platform, "Section", longJapanese, "-1", "C:\\x.ini");
-    ASSERT_EQ(platform.writes.size(), 2u);
-    EXPECT_EQ(platform.writes[0].section, std::string(127, 's'));
-    EXPECT_EQ(platform.writes[0].key, std::string(127, 'k'));
-    EXPECT_EQ(platform.writes[0].value, "C:\\a b\\c.mp3");
-    EXPECT_EQ(platform.writes[1].key, longJapanese.substr(0, 127 * 3));
+        japanese += "区";
+    WriteIniString(platform, std::string(200, 's'), japanese, "C:\\a b\\c.mp3", "C:\\x.ini");
+    EXPECT_EQ(platform.writes.back(),
+              std::string(127, 's') + " " + japanese.substr(0, 127 * 3) + " [C:\\a b\\c.mp3] C:\\x.ini");
 }
 
 TEST_F(SettingsFile, AMusicFileThatCannotBeOpenedIsClearedAndTurnsOffOnlyTheFileSource)
 {
-    const std::string song = "C:\\Music\\song.mp3", gone = "C:\\gone.mp3";
+    const std::string song = "C:\\Music\\song.mp3", gone = "C:\\gone.mp3", longPath = "C:\\" + std::string(260, 'a');
     const struct {
         const char* kind;
         std::string file;
-        int16_t expectedKind;
-        std::string expectedFile, expectedFolder;
+        int expectedKind;
+        std::string expectedFile, expectedFolder, opened;
     } cases[] = {
-        {" 2", song, 2, song, "C:\\Music"},
-        // Opened without its trailing backslash, kept as written.
-        {" 2", song + "\\", 2, song + "\\", song},
-        {"2", "C:\\Music", 0, "", folder},   // a folder: the open fails
-        {"2", "", 0, "", folder},
-        {"1", gone, 1, "", folder},
-        {"-1", gone, -1, "", folder},
+        {" 2", song, 2, song, "C:\\Music", song},
+        {" 2", song + "\\", 2, song + "\\", song, song},   // opened without its trailing backslash
+        {"2", "C:\\Music", 0, "", "C:\\Glowmere", "C:\\Music"},
+        {"2", "", 0, "", "C:\\Glowmere", ""},
+        {"1", gone, 1, "", "C:\\Glowmere", gone},
+        {"-1", gone, -1, "", "C:\\Glowmere", gone},
+        {"2", longPath, 0, "", "C:\\Glowmere", longPath.substr(0, 255)},   // cut to 255 bytes, then not found
     };
-    platform.files = {song};
-    Store("BGMﾘﾋﾟｰﾄ", " 5");
+    platform.files = {song, longPath};
+    platform.ini["BGMﾘﾋﾟｰﾄ"] = " 5";
     for (const auto& c : cases) {
-        Store("BGM区分", c.kind);
-        Store("BGMﾌｧｲﾙ", c.file);
-        Read();
+        platform.ini["BGM区分"] = c.kind;
+        platform.ini["BGMﾌｧｲﾙ"] = c.file;
+        platform.opened = {""};
+        ReadSettings(platform, "C:\\Glowmere");
         EXPECT_EQ(BgmKind, c.expectedKind) << c.file;
         EXPECT_EQ(BgmRepeat, 5) << c.file;
         EXPECT_EQ(BgmFile, c.expectedFile) << c.file;
         EXPECT_EQ(BgmFolder, c.expectedFolder) << c.file;
+        EXPECT_EQ(platform.opened.back(), c.opened) << c.file;
     }
-}
-
-TEST_F(SettingsFile, APathBeyond255BytesIsCutAndThenFailsTheTest)
-{
-    const std::string longPath = "C:\\" + std::string(260, 'a') + ".mp3";
-    Store("BGM区分", " 2");
-    Store("BGMﾌｧｲﾙ", longPath);
-    platform.files = {longPath};
-    Read();
-    EXPECT_EQ(platform.opened.back(), longPath.substr(0, 255));
-    EXPECT_EQ(BgmFile, "");
-    EXPECT_EQ(BgmKind, 0);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// Main's order of events for every argument string, against recorded steps.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -8,131 +9,81 @@
 
 namespace {
 
-using glowmere::Outcome;
-using glowmere::OutcomeFor;
 using Log = std::vector<std::string>;
 
-// Records Main's calls in order. EndProcess is recorded as "end <code>".
 class RecordingSteps final : public glowmere::MainSteps {
 public:
     std::string arguments;
     std::set<std::string> openWindows;
-    bool hostIsWindow = true;
-    bool rendererPresent = true;
+    bool hostIsWindow = true, rendererPresent = true;
     Log log;
 
     std::string Arguments() override { return arguments; }
-    bool WindowExists(const char* title) override
-    {
-        log.push_back(std::string("find ") + title);
-        return openWindows.count(title) != 0;
-    }
-    bool ShowPreview(int32_t host) override
-    {
-        log.push_back("preview " + std::to_string(host));
-        return hostIsWindow;
-    }
-    void CreateWorkingFolder() override { log.push_back("folder"); }
-    void ReadSettings() override { log.push_back("settings"); }
-    bool RendererPresent() override
-    {
-        log.push_back("renderer?");
-        return rendererPresent;
-    }
-    void ShowRendererMissing() override { log.push_back("message"); }
-    void ShowSettingsDialog() override { log.push_back("dialog"); }
-    void HideCursor() override { log.push_back("hide cursor"); }
-    void LoadSaverForm() override { log.push_back("saver form"); }
-    void EndProcess(int exitCode) override { log.push_back("end " + std::to_string(exitCode)); }
+    bool WindowExists(const char* title) override { return Add("find " + std::string(title)), openWindows.count(title); }
+    bool ShowPreview(int32_t host) override { return Add("preview " + std::to_string(host)), hostIsWindow; }
+    void CreateWorkingFolder() override { Add("folder"); }
+    void ReadSettings() override { Add("settings"); }
+    bool RendererPresent() override { return Add("renderer?"), rendererPresent; }
+    void ShowRendererMissing() override { Add("message"); }
+    void ShowSettingsDialog() override { Add("dialog"); }
+    void HideCursor() override { Add("hide cursor"); }
+    void LoadSaverForm() override { Add("saver form"); }
+    void EndProcess(int exitCode) override { Add("end " + std::to_string(exitCode)); }
+
+private:
+    void Add(std::string entry) { log.push_back(std::move(entry)); }
 };
 
-Log RunMain(RecordingSteps& steps)
-{
-    glowmere::Main(steps);
-    return steps.log;
-}
-
-Log RunMain(const std::string& arguments)
-{
-    RecordingSteps steps;
-    steps.arguments = arguments;
-    return RunMain(steps);
-}
-
 const Log kLookups = {"find Lumadrift_Main", "find <Glowmere>"};
+const Log kPrepare = {"find Lumadrift_Main", "find <Glowmere>", "folder", "settings", "renderer?"};
 
-Log After(const Log& head, const Log& tail)
+Log Then(Log head, const Log& tail)
 {
-    Log all = head;
-    all.insert(all.end(), tail.begin(), tail.end());
-    return all;
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
 }
 
-TEST(StartupOutcome, TheSecondCharacterOfTheArgumentStringUpperCasedSelectsTheOutcome)
+TEST(Startup, TheSecondCharacterOfTheArgumentsSelectsTheModeAfterTheFolderSettingsAndRendererCheck)
 {
-    EXPECT_EQ(OutcomeFor(""), Outcome::SaverRun);
-    // The first character is never examined: "xs" runs too.
-    for (const char* run : {"/s", "/S", "-s", "-S", "/S 1234", "xs"})
-        EXPECT_EQ(OutcomeFor(run), Outcome::SaverRunHideCursor) << run;
-    for (const char* dialog : {"/c", "/C:1234", "-c", "/c 99"})
-        EXPECT_EQ(OutcomeFor(dialog), Outcome::SettingsDialog) << dialog;
-    for (const char* preview : {"/p 1234", "/P:1234", "-p 1234", "/p"})
-        EXPECT_EQ(OutcomeFor(preview), Outcome::Preview) << preview;
-    // A lone letter has no second character, and a leading blank shifts the letter away.
-    for (const char* other : {"/a 1234", "s", " /s", "/x", "/", "//", "/\xE3\x81\x82"})
-        EXPECT_EQ(OutcomeFor(other), Outcome::End) << other;
+    const struct {
+        const char* arguments;
+        Log expected;
+    } cases[] = {
+        {"", Then(kPrepare, {"saver form"})},   // the cursor left alone
+        {"/s", Then(kPrepare, {"hide cursor", "saver form"})}, {"-S 1234", Then(kPrepare, {"hide cursor", "saver form"})},
+        {"xs", Then(kPrepare, {"hide cursor", "saver form"})},   // the first character is never examined
+        {"/c", Then(kPrepare, {"dialog", "end 0"})}, {"/C:1234", Then(kPrepare, {"dialog", "end 0"})},
+        {"/p 1234", Then(kLookups, {"preview 1234"})}, {"-P1234", Then(kLookups, {"preview 234"})},
+        {"/a 1234", Then(kPrepare, {"end 0"})}, {"s", Then(kPrepare, {"end 0"})}, {" /s", Then(kPrepare, {"end 0"})},
+        {"/\xE3\x81\x82", Then(kPrepare, {"end 0"})},
+    };
+    for (const auto& c : cases) {
+        RecordingSteps steps;
+        steps.arguments = c.arguments;
+        glowmere::Main(steps);
+        EXPECT_EQ(steps.log, c.expected) << '"' << c.arguments << '"';
+    }
 }
 
-TEST(StartupSequence, EveryModeButThePreviewPreparesAndChecksBeforeItsOwnStep)
+TEST(Startup, AMissingRendererEndsWithOneAPreviewWithoutAHostWithTwoAndAnOpenRunOrDialogRefusesEveryMode)
 {
-    const Log prepare = After(kLookups, {"folder", "settings", "renderer?"});
-    EXPECT_EQ(RunMain(""), After(prepare, {"saver form"}));   // cursor left alone
-    EXPECT_EQ(RunMain("/s"), After(prepare, {"hide cursor", "saver form"}));
-    EXPECT_EQ(RunMain("/c"), After(prepare, {"dialog", "end 0"}));
-    EXPECT_EQ(RunMain("/a 1234"), After(prepare, {"end 0"}));
-
-    for (const char* arguments : {"", "/s", "/c", "/x"}) {   // the renderer missing
+    const auto run = [](const char* arguments, bool renderer, bool host, std::set<std::string> open) {
         RecordingSteps steps;
         steps.arguments = arguments;
-        steps.rendererPresent = false;
-        EXPECT_EQ(RunMain(steps), After(prepare, {"message", "end 1"})) << '"' << arguments << '"';
-    }
-}
-
-TEST(StartupSequence, APreviewTouchesNothingButItsHostAndEndsWithoutOne)
-{
-    EXPECT_EQ(RunMain("/p 1234"), After(kLookups, {"preview 1234"}));
-    EXPECT_EQ(RunMain("/p1234"), After(kLookups, {"preview 234"}));
-
-    RecordingSteps noRenderer;   // no check, no message
-    noRenderer.arguments = "/p 1234";
-    noRenderer.rendererPresent = false;
-    EXPECT_EQ(RunMain(noRenderer), After(kLookups, {"preview 1234"}));
-
-    RecordingSteps noHost;
-    noHost.arguments = "/p 99999";
-    noHost.hostIsWindow = false;
-    EXPECT_EQ(RunMain(noHost), After(kLookups, {"preview 99999", "end 2"}));
-}
-
-TEST(StartupSequence, AnOpenRunOrDialogRefusesEveryModeAfterBothLookups)
-{
-    for (const char* open : {"Lumadrift_Main", "<Glowmere>"}) {
-        for (const char* arguments : {"", "/s", "/c", "/p 1234", "/a"}) {
-            RecordingSteps steps;
-            steps.arguments = arguments;
-            steps.openWindows = {open};
-            EXPECT_EQ(RunMain(steps), After(kLookups, {"end 0"})) << open << " / " << arguments;
-        }
-    }
-}
-
-TEST(StartupSequence, APreviewWindowOfAnotherProcessDoesNotBlock)
-{
-    RecordingSteps steps;
-    steps.arguments = "/s";
-    steps.openWindows = {"Preview Window", "Lumadrift_VC"};
-    EXPECT_EQ(RunMain(steps).back(), "saver form");
+        steps.rendererPresent = renderer;
+        steps.hostIsWindow = host;
+        steps.openWindows = std::move(open);
+        glowmere::Main(steps);
+        return steps.log;
+    };
+    for (const char* arguments : {"", "/s", "/c", "/x"})
+        EXPECT_EQ(run(arguments, false, true, {}), Then(kPrepare, {"message", "end 1"})) << arguments;
+    EXPECT_EQ(run("/p 1234", false, true, {}), Then(kLookups, {"preview 1234"})) << "no renderer check";
+    EXPECT_EQ(run("/p 99999", true, false, {}), Then(kLookups, {"preview 99999", "end 2"}));
+    for (const char* arguments : {"", "/s", "/c", "/p 1234", "/a"})
+        for (const char* open : {"Lumadrift_Main", "<Glowmere>"})
+            EXPECT_EQ(run(arguments, true, true, {open}), Then(kLookups, {"end 0"})) << open << " / " << arguments;
+    EXPECT_EQ(run("/s", true, true, {"Preview Window", "Lumadrift_VC"}).back(), "saver form");
 }
 
 }  // namespace
