@@ -1,8 +1,6 @@
-// libFuzzer target for the bitmap reader's checks: any bytes as a file in memory. ParseDib
-// must refuse them or describe a picture whose every range lies inside them, and the
-// conversion header handed to GDI must be written from those ranges alone (reads and
-// writes outside any buffer are caught by AddressSanitizer and UBSan).
-#include <cstddef>
+// libFuzzer target for the bitmap reader's checks: any bytes as a file in memory (exactly `size` bytes, so
+// AddressSanitizer catches a read past them). ParseDib must refuse them with a message or describe a picture
+// whose every range lies inside them, and the conversion header for GDI must be written from those ranges alone.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -12,19 +10,19 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace glowmere::renderer;
-    // The fuzzer's buffer is exactly `size` bytes, so any read past its end is caught.
-    DibLayout layout;
-    const DibError error = ParseDib(data, size, &layout);
-    if (error == DibError::None) {
-        const bool inside = layout.pixelBytes > 0 && layout.pixelOffset + layout.pixelBytes <= size &&
-                            layout.paletteOffset + size_t(layout.paletteUsed) * layout.paletteEntrySize <= size;
-        const bool sized = layout.width > 0 && layout.rows > 0 && int64_t(layout.width) * layout.rows <= kMaxPixels;
-        if (!inside || !sized || layout.paletteUsed > (layout.header.bitCount <= 8 ? 1u << layout.header.bitCount : 0))
+    DibLayout l;
+    const DibError error = ParseDib(data, size, &l);
+    if (error != DibError::None) {   // refused, always with a message
+        if (*DibErrorText(error) == '\0')
             std::abort();
-        std::vector<uint8_t> header(ConversionHeaderSize(layout));
-        WriteConversionHeader(layout, data, header.data());
-    } else if (*DibErrorText(error) == '\0') {
-        std::abort();   // refused without a message
+        return 0;
     }
+    const uint32_t indices = l.header.bitCount <= 8 ? 1u << l.header.bitCount : 0;
+    if (l.pixelBytes == 0 || l.pixelOffset + l.pixelBytes > size || l.paletteUsed > indices ||
+        l.paletteOffset + size_t(l.paletteUsed) * l.paletteEntrySize > size || l.width <= 0 || l.rows <= 0 ||
+        int64_t(l.width) * l.rows > kMaxPixels)
+        std::abort();
+    std::vector<uint8_t> header(ConversionHeaderSize(l));
+    WriteConversionHeader(l, data, header.data());
     return 0;
 }

@@ -1,7 +1,14 @@
-// The saver run's decisions: the music a file name selects, the renderer's command line,
-// when the renderer counts as gone, and when the display gets its mode back.
+// The saver run's decisions (the music a file name selects, the renderer's command line,
+// when the renderer counts as gone, when the display gets its mode back), the picture file
+// it hands to the renderer, and the pictures built into the shell.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
+#include "bitmap_file.h"
+#include "byte_order.h"
+#include "resource_pictures.h"
 #include "saver_run.h"
 
 namespace {
@@ -10,11 +17,9 @@ using namespace glowmere;
 
 TEST(SaverRun, OnlyTheLastThreeCharactersChooseTheMusicAndTheRendererPathIsQuoted)
 {
-    const std::pair<const char*, MusicFileKind> cases[] = {
-        {"C:\\Music\\song.Wav", MusicFileKind::Wav}, {"C:\\Music\\tune.mP3", MusicFileKind::Mp3},
-        {"mymp3", MusicFileKind::Mp3}, {"wav", MusicFileKind::Wav}, {"C:\\Music\\tune.mid", MusicFileKind::Other},
-        {"C:\\Music\\song.wav ", MusicFileKind::Other}, {"av", MusicFileKind::Other},
-    };
+    const std::pair<const char*, MusicFileKind> cases[] = {{"C:\\M\\song.Wav", MusicFileKind::Wav},
+        {"C:\\M\\tune.mP3", MusicFileKind::Mp3}, {"mymp3", MusicFileKind::Mp3}, {"wav", MusicFileKind::Wav},
+        {"C:\\M\\tune.mid", MusicFileKind::Other}, {"song.wav ", MusicFileKind::Other}, {"av", MusicFileKind::Other}};
     for (const auto& [file, kind] : cases)
         EXPECT_EQ(MusicFileKindOf(file), kind) << file;
     EXPECT_EQ(RendererCommandLine("C:\\Program Files\\G"), "\"C:\\Program Files\\G\\Glowmere.dll\"");
@@ -23,14 +28,11 @@ TEST(SaverRun, OnlyTheLastThreeCharactersChooseTheMusicAndTheRendererPathIsQuote
 TEST(SaverRun, TheWatchWaitsForTheRenderersWindowThenForItToGoAndGivesUpAfterEightSeconds)
 {
     RendererWatch slow(true, 1000);
-    const struct {
-        bool window, running;
-        uint32_t now;
-        bool gone;
-    } ticks[] = {{false, true, 4000, false}, {true, true, 8999, false}, {true, true, 60000, false},
-                 {false, true, 60500, true}};   // gone, even if the process lingers
-    for (const auto& t : ticks)
-        EXPECT_EQ(slow.RendererGone(t.window, t.running, t.now), t.gone) << t.now;
+    const std::tuple<bool, bool, uint32_t, bool> ticks[] = {   // window, process running, time, gone
+        {false, true, 4000, false}, {true, true, 8999, false}, {true, true, 60000, false},
+        {false, true, 60500, true}};   // gone, even if the process lingers
+    for (const auto& [window, running, now, gone] : ticks)
+        EXPECT_EQ(slow.RendererGone(window, running, now), gone) << now;
 
     RendererWatch notStarted(false, 0), exited(true, 0), hanging(true, 0xFFFFFF00u);
     EXPECT_TRUE(notStarted.RendererGone(false, false, 500));
@@ -43,11 +45,37 @@ TEST(SaverRun, TheWatchWaitsForTheRenderersWindowThenForItToGoAndGivesUpAfterEig
 TEST(SaverRun, OnlyADisplayLeftInAnotherModeByAGoneRendererIsRestored)
 {
     const DisplayMode registry{1920, 1080, 32};
-    EXPECT_FALSE(DisplayNeedsRestore(registry, registry, false));
-    EXPECT_TRUE(DisplayNeedsRestore({1024, 1080, 32}, registry, false));
-    EXPECT_TRUE(DisplayNeedsRestore({1920, 768, 32}, registry, false));
-    EXPECT_TRUE(DisplayNeedsRestore({1920, 1080, 16}, registry, false));
+    const std::pair<DisplayMode, bool> modes[] = {
+        {registry, false}, {{1024, 1080, 32}, true}, {{1920, 768, 32}, true}, {{1920, 1080, 16}, true}};
+    for (const auto& [mode, restored] : modes)
+        EXPECT_EQ(DisplayNeedsRestore(mode, registry, false), restored) << mode.width << " " << mode.height;
     EXPECT_FALSE(DisplayNeedsRestore({1024, 768, 32}, registry, true)) << "a running renderer keeps its mode";
+}
+
+TEST(BitmapFile, WritesAnUncompressed24BitFileWithPaddedBottomUpRows)
+{
+    Bitmap24 picture = Bitmap24::Black(5, 3);   // 15 bytes of pixels per row, 1 byte of padding
+    picture.SetPixel(0, 0, 0x11, 0x22, 0x33);   // top-left
+    picture.SetPixel(4, 2, 0x44, 0x55, 0x66);   // bottom-right
+    picture.bits.resize(32);                    // the top row missing: written black
+    const std::vector<uint8_t> file = EncodeBmp24(picture);
+    ASSERT_EQ(std::string(file.begin(), file.begin() + 2) + std::to_string(file.size()), "BM102");
+    // File size, pixel offset, header size, width, height (bottom-up), planes and bits, BI_RGB, image size, 96 dpi.
+    const std::vector<uint32_t> fields = {102, 54, 40, 5, 3, 1 | 24 << 16, 0, 48, 3780, 3780};
+    for (size_t i = 0; i < fields.size(); ++i)
+        EXPECT_EQ(ReadLe32(file.data() + (i < 1 ? 2 : 6 + 4 * i)), fields[i]) << "field " << i;
+    // The first stored row is the bottom one, in blue, green, red order.
+    EXPECT_EQ(std::vector<uint8_t>(&file[66], &file[72]), (std::vector<uint8_t>{0x66, 0x55, 0x44, 0, 0, 0}));
+    EXPECT_EQ(std::vector<uint8_t>(file.begin() + 86, file.end()), std::vector<uint8_t>(16, 0)) << "the missing row";
+}
+
+TEST(BuiltInPictures, TheCommittedFilesAreWhatTheGeneratorDraws)
+{
+    for (const auto& file : resources::AllGeneratedResources()) {
+        std::ifstream in(std::string(GLOWMERE_RESOURCES_DIR) + "/" + file.name, std::ios::binary);
+        const std::vector<uint8_t> committed{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        EXPECT_TRUE(committed == file.bytes) << file.name << " is stale: run scripts/make_resources.sh";
+    }
 }
 
 }  // namespace

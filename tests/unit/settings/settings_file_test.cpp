@@ -1,11 +1,15 @@
-// The settings file: what is read, how values and names are cut, which music file counts,
-// and the path rules that work on characters, not bytes.
+// The settings file (what is read, how values and names are cut, which music file counts, the
+// path rules that work on characters, not bytes), the numbers in its texts, and what the
+// settings dialog saves and takes from a chosen file.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <set>
 
-#include "fake_settings_platform.h"
+#include "dialog_logic.h"
+#include "number_text.h"
 #include "settings_file.h"
 #include "settings_values.h"
 
@@ -13,29 +17,75 @@ namespace {
 
 using namespace glowmere;
 
+// Code page 932: a lead byte opens a two-byte character, whose second byte may be '\'.
+bool ShiftJisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// Behaves as the private-profile functions do (a value longer than the buffer is cut to
+// size - 1 bytes) and records every read, write and open.
+class FakeSettingsPlatform final : public SettingsPlatform {
+public:
+    std::map<std::string, std::string> ini;   // key → value, in `iniFile`'s section "Section"
+    std::string iniFile;
+    std::set<std::string> files;
+    std::vector<std::string> reads, writes, opened;   // "section key value file", and the default for a read
+
+    void GetProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
+                          uint32_t size, const char* file) override
+    {
+        const bool zeroed = std::all_of(buffer, buffer + size, [](char c) { return c == '\0'; });
+        reads.push_back(std::string(section) + " " + key + " [" + defaultValue + "] " + file + " " +
+                        std::to_string(size) + (zeroed ? " zeroed" : ""));
+        const auto found = ini.find(key);
+        const bool stored = file == iniFile && std::string(section) == "Section" && found != ini.end();
+        std::snprintf(buffer, size, "%s", stored ? found->second.c_str() : defaultValue);
+    }
+    void WriteProfileString(const char* section, const char* key, const char* value, const char* file) override
+    {
+        writes.push_back(std::string(section) + " " + key + " [" + value + "] " + file);
+    }
+    bool OpenForReading(const std::string& path) override { return opened.push_back(path), files.count(path) != 0; }
+    LeadByteTest LeadBytes() const override { return NoLeadBytes; }
+};
+
+TEST(NumberText, EachReadingKeepsItsOwnFormsAndRounding)
+{
+    // The settings file's number (plain decimal, floored, 16 bits), the repeat track typed into the dialog
+    // (numeric with exponent, ties to even, 16 bits) and whether the CD's track reply names track 3 (plain
+    // decimal, exact; -1: not a number at all): blanks, signs, leading zeros, fractions, exponents, no number,
+    // and the 16-bit range after each reading's rounding.
+    const struct { const char* text; int setting, typed, track3; } rows[] = {
+        {" 2", 2, 2, 0}, {"-1", -1, -1, 0}, {"\t12\t ", 12, 12, 0}, {"007", 7, 7, 0}, {"3", 3, 3, 1}, {"03", 3, 3, 1},
+        {" 3 ", 3, 3, 1}, {"+3", 3, 3, 1}, {"-3", -3, -3, 0}, {"30", 30, 30, 0}, {"2.9", 2, 3, 0}, {"-0.5", -1, 0, 0},
+        {".5", 0, 0, 0}, {"7.", 7, 7, 0}, {"3.0", 3, 3, 1}, {"3.00001", 3, 3, 0}, {"2.5", 2, 2, 0}, {"3.5", 3, 4, 0},
+        {"-2.5", -3, -2, 0}, {"2.51", 2, 3, 0}, {"1e3", 0, 1000, -1}, {"2.5E-1", 0, 0, -1}, {"1e400", 0, 0, -1},
+        {"1e", 0, 0, -1}, {"", 0, 0, -1}, {"   ", 0, 0, -1}, {"2abc", 0, 0, -1}, {"3a", 0, 0, -1}, {"2 3", 0, 0, -1},
+        {"-", 0, 0, -1}, {".", 0, 0, -1}, {"1,000", 0, 0, -1}, {"&H10", 0, 0, -1}, {"0x10", 0, 0, -1}, {"２", 0, 0, -1},
+        {"32767", 32767, 32767, 0}, {"-32768", -32768, -32768, 0}, {"32767.9", 32767, 0, 0}, {"32767.5", 32767, 0, 0},
+        {"-32768.5", 0, -32768, 0}, {"32768", 0, 0, 0}, {"-32769", 0, 0, 0}, {"99999999999999999999999", 0, 0, 0},
+    };
+    for (const auto& [text, setting, typed, track3] : rows) {
+        const auto reply = ParseDecimal(text);
+        EXPECT_EQ((std::vector<int>{ParseSettingNumber(text), RepeatFromText(text), reply ? IsExactly(*reply, 3) : -1}),
+                  (std::vector<int>{setting, typed, track3})) << '"' << text << '"';
+    }
+}
+
 TEST(SettingsPaths, FoldersAndTrailingBackslashesAreFoundByCharacterNotByByte)
 {
-    const std::string hyou = "\x95\x5C", so = "\x83\x5C";   // 表 and ソ in code page 932: second byte '\'
-    const struct {
-        std::string path;
-        LeadByteTest lead;
-        std::string parent, withoutTrailingBackslash;
-    } cases[] = {
-        {"C:\\Music\\song.mp3", NoLeadBytes, "C:\\Music", "C:\\Music\\song.mp3"},
-        {"C:\\song.mp3", NoLeadBytes, "C:", "C:\\song.mp3"},
-        {"D:song.wav", NoLeadBytes, "D:", "D:song.wav"},
-        {"\\\\server\\share\\a.wav", NoLeadBytes, "\\\\server\\share", "\\\\server\\share\\a.wav"},
-        {"song.mp3", NoLeadBytes, "", "song.mp3"},
-        {"C:\\Music\\", NoLeadBytes, "C:\\Music", "C:\\Music"},
-        {"C:\\Music\\\\", NoLeadBytes, "C:\\Music\\", "C:\\Music\\"},   // only one goes
-        {"C:\\" + hyou + "\\" + hyou + ".mp3", ShiftJisLeadByte, "C:\\" + hyou, "C:\\" + hyou + "\\" + hyou + ".mp3"},
-        {"C:\\" + hyou + "\\" + hyou + ".mp3", NoLeadBytes, "C:\\" + hyou + "\\\x95", "C:\\" + hyou + "\\" + hyou + ".mp3"},
-        {"C:\\" + so, ShiftJisLeadByte, "C:", "C:\\" + so},
-        {"C:\\" + so + "\\", ShiftJisLeadByte, "C:\\" + so, "C:\\" + so},
+    // C:\表 and C:\ソ in code page 932: their second bytes are '\'.
+    const std::string hyou = "C:\\\x95\x5C", so = "C:\\\x83\x5C", inHyou = hyou + "\\\x95\x5C.mp3";
+    const struct { std::string path; LeadByteTest lead; std::string parent; bool backslashDropped; } cases[] = {
+        {"C:\\Music\\song.mp3", NoLeadBytes, "C:\\Music", false}, {"C:\\song.mp3", NoLeadBytes, "C:", false},
+        {"D:song.wav", NoLeadBytes, "D:", false}, {"\\\\server\\share\\a.wav", NoLeadBytes, "\\\\server\\share", false},
+        {"song.mp3", NoLeadBytes, "", false}, {"C:\\Music\\", NoLeadBytes, "C:\\Music", true},
+        {"C:\\Music\\\\", NoLeadBytes, "C:\\Music\\", true},   // only one goes
+        {inHyou, ShiftJisLeadByte, hyou, false}, {inHyou, NoLeadBytes, hyou + "\\\x95", false},
+        {so, ShiftJisLeadByte, "C:", false}, {so + "\\", ShiftJisLeadByte, so, true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ParentFolder(c.path, c.lead), c.parent) << c.path;
-        EXPECT_EQ(WithoutTrailingBackslash(c.path, c.lead), c.withoutTrailingBackslash) << c.path;
+        EXPECT_EQ(WithoutTrailingBackslash(c.path, c.lead), c.path.substr(0, c.path.size() - c.backslashDropped))
+            << c.path;
     }
 }
 
@@ -62,8 +112,6 @@ TEST_F(SettingsFile, ThreeKeysAreReadIntoZeroedBuffersAndValuesCutAt255BytesName
 
     platform.ini["k"] = std::string(300, 'x');
     EXPECT_EQ(GetIniString(platform, "Section", "k", platform.iniFile), std::string(255, 'x'));
-    platform.ini["k"] = std::string("ab\0cd", 5);
-    EXPECT_EQ(GetIniString(platform, "Section", "k", platform.iniFile), "ab");
 
     std::string japanese;   // 130 characters of three bytes each: cut between characters
     for (int i = 0; i < 130; ++i)
@@ -76,12 +124,7 @@ TEST_F(SettingsFile, ThreeKeysAreReadIntoZeroedBuffersAndValuesCutAt255BytesName
 TEST_F(SettingsFile, AMusicFileThatCannotBeOpenedIsClearedAndTurnsOffOnlyTheFileSource)
 {
     const std::string song = "C:\\Music\\song.mp3", gone = "C:\\gone.mp3", longPath = "C:\\" + std::string(260, 'a');
-    const struct {
-        const char* kind;
-        std::string file;
-        int expectedKind;
-        std::string expectedFile, expectedFolder, opened;
-    } cases[] = {
+    const struct { const char* kind; std::string file; int newKind; std::string newFile, folder, opened; } cases[] = {
         {" 2", song, 2, song, "C:\\Music", song},
         {" 2", song + "\\", 2, song + "\\", song, song},   // opened without its trailing backslash
         {"2", "C:\\Music", 0, "", "C:\\Glowmere", "C:\\Music"},
@@ -97,12 +140,42 @@ TEST_F(SettingsFile, AMusicFileThatCannotBeOpenedIsClearedAndTurnsOffOnlyTheFile
         platform.ini["BGMﾌｧｲﾙ"] = c.file;
         platform.opened = {""};
         ReadSettings(platform, "C:\\Glowmere");
-        EXPECT_EQ(BgmKind, c.expectedKind) << c.file;
-        EXPECT_EQ(BgmRepeat, 5) << c.file;
-        EXPECT_EQ(BgmFile, c.expectedFile) << c.file;
-        EXPECT_EQ(BgmFolder, c.expectedFolder) << c.file;
-        EXPECT_EQ(platform.opened.back(), c.opened) << c.file;
+        EXPECT_TRUE(BgmKind == c.newKind && BgmRepeat == 5 && BgmFile == c.newFile) << c.file;
+        EXPECT_EQ(BgmFolder + "|" + platform.opened.back(), c.folder + "|" + c.opened) << c.file;
     }
+}
+
+TEST(SettingsDialog, SavingWritesKindTrackAndFileWithTheSignOrABlankAndATrackOutsideSixteenBitsAsZero)
+{
+    const std::string music = "C:\\\x89\xB9\x8A\x79\\song.mp3";   // C:\音楽\song.mp3 in code page 932
+    // The kind, the repeat box's text and the file; the three values written, and the repeat.
+    const struct { int16_t kind; const char* typed; std::string file; std::vector<std::string> writes; int repeat; }
+        cases[] = {
+        {1, "12", music, {" 1", " 12", music}, 12},
+        {2, "", "", {" 2", " 0", ""}, 0},
+        {1, "abc", "", {" 1", " 0", ""}, 0},
+        {1, "40000", "", {" 1", " 0", ""}, 0},
+        {-1, "-2.5", "", {"-1", "-2", ""}, -2},
+    };
+    for (const auto& c : cases) {
+        FakeSettingsPlatform platform;
+        BgmKind = c.kind, BgmRepeat = 99, BgmFile = c.file;   // whatever the repeat was, the text decides
+        SaveSettings(platform, "C:\\G\\Glowmere.ini", c.typed);
+        EXPECT_EQ(BgmRepeat, c.repeat) << c.typed;
+        const std::string tail = "] C:\\G\\Glowmere.ini";
+        EXPECT_EQ(platform.writes, (std::vector<std::string>{"Section BGM区分 [" + c.writes[0] + tail,
+                                                             "Section BGMﾘﾋﾟｰﾄ [" + c.writes[1] + tail,
+                                                             "Section BGMﾌｧｲﾙ [" + c.writes[2] + tail}));
+    }
+}
+
+TEST(SettingsDialog, AChosenFileReplacesPathAndFolderButNotTheSource)
+{
+    BgmKind = 0;
+    const std::string path = "C:\\\x95\x5C\\\x83\x5C.wav";   // C:\表\ソ.wav: second bytes are '\'
+    std::string buffer = path + std::string(3, '\0') + "x";   // as the request fills it, leftovers after the NUL
+    UseChosenFile(buffer + std::string(255 - buffer.size(), '\0'), ShiftJisLeadByte);
+    EXPECT_EQ(BgmFile + "|" + BgmFolder + "|" + std::to_string(BgmKind), path + "|C:\\\x95\x5C|0");
 }
 
 }  // namespace

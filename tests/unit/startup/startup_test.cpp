@@ -1,15 +1,31 @@
-// Main's order of events for every argument string, against recorded steps.
+// The shell's start-up: the arguments, the preview's host handle, and Main's order of events
+// for every argument string.
 #include <gtest/gtest.h>
 
 #include <set>
-#include <string>
-#include <vector>
 
+#include "command_line.h"
 #include "startup.h"
 
 namespace {
 
 using Log = std::vector<std::string>;
+
+TEST(CommandLine, TheArgumentsFollowThePathAndOneBlankAndTheHostHandleIsTheRoundedNumberFromTheFourthCharacter)
+{
+    const std::pair<const char*, const char*> lines[] = {
+        {R"("C:\Program Files\G\Glowmere.scr" /p 1234)", "/p 1234"}, {R"(C:\G\Glowmere.scr)", ""},
+        {"Glowmere.scr\t/c", "/c"}, {R"(C:\G\Glowmere.scr  /s)", " /s"}, {R"("C:\G\Glowmere.scr /s)", ""}};
+    for (const auto& [line, arguments] : lines)
+        EXPECT_EQ(glowmere::ArgumentString(line), arguments) << line;
+    const std::pair<std::string, int32_t> handles[] = {{"/p 1234", 1234}, {"/p:1234", 1234}, {"/p1234", 234},
+        {"/p \t 77", 77}, {"/p 1234 5678", 1234}, {"/p -42", -42}, {"/p", 0}, {"/p ", 0}, {"/p abc", 0}, {"/p 0x1F", 0},
+        {"/p 1234.5", 1234}, {"/p 1235.5", 1236}, {"/p 1234.50001", 1235}, {"/p -2.6", -3}, {"/p 1e3", 1},
+        {"/p 2147483647", 2147483647}, {"/p 2147483647.5", 0}, {"/p -2147483648", -2147483647 - 1},
+        {"/p -2147483649", 0}, {"/p " + std::string(400, '9'), 0}};
+    for (const auto& [arguments, handle] : handles)
+        EXPECT_EQ(glowmere::HostHandle(arguments), handle) << '"' << arguments << '"';
+}
 
 class RecordingSteps final : public glowmere::MainSteps {
 public:
@@ -19,7 +35,7 @@ public:
     Log log;
 
     std::string Arguments() override { return arguments; }
-    bool WindowExists(const char* title) override { return Add("find " + std::string(title)), openWindows.count(title); }
+    bool WindowExists(const char* name) override { return Add("find " + std::string(name)), openWindows.count(name); }
     bool ShowPreview(int32_t host) override { return Add("preview " + std::to_string(host)), hostIsWindow; }
     void CreateWorkingFolder() override { Add("folder"); }
     void ReadSettings() override { Add("settings"); }
@@ -34,56 +50,44 @@ private:
     void Add(std::string entry) { log.push_back(std::move(entry)); }
 };
 
-const Log kLookups = {"find Lumadrift_Main", "find <Glowmere>"};
-const Log kPrepare = {"find Lumadrift_Main", "find <Glowmere>", "folder", "settings", "renderer?"};
-
-Log Then(Log head, const Log& tail)
+// Main's calls with the renderer present or not, the host a window or not, these windows open.
+Log MainCalls(const char* arguments, bool renderer = true, bool host = true, std::set<std::string> open = {})
 {
-    head.insert(head.end(), tail.begin(), tail.end());
-    return head;
+    RecordingSteps steps;
+    steps.arguments = arguments, steps.rendererPresent = renderer, steps.hostIsWindow = host;
+    steps.openWindows = std::move(open);
+    glowmere::Main(steps);
+    return steps.log;
 }
 
-TEST(Startup, TheSecondCharacterOfTheArgumentsSelectsTheModeAfterTheFolderSettingsAndRendererCheck)
+Log Then(Log head, const Log& tail) { return head.insert(head.end(), tail.begin(), tail.end()), head; }
+const Log kLookups = {"find Lumadrift_Main", "find <Glowmere>"};
+const Log kPrepare = Then(kLookups, {"folder", "settings", "renderer?"});
+
+TEST(Startup, TheSecondCharacterSelectsTheModeAfterTheFolderSettingsAndRendererCheck)
 {
-    const struct {
-        const char* arguments;
-        Log expected;
-    } cases[] = {
+    const std::pair<const char*, Log> cases[] = {
         {"", Then(kPrepare, {"saver form"})},   // the cursor left alone
-        {"/s", Then(kPrepare, {"hide cursor", "saver form"})}, {"-S 1234", Then(kPrepare, {"hide cursor", "saver form"})},
+        {"/s", Then(kPrepare, {"hide cursor", "saver form"})}, {"-S 1", Then(kPrepare, {"hide cursor", "saver form"})},
         {"xs", Then(kPrepare, {"hide cursor", "saver form"})},   // the first character is never examined
         {"/c", Then(kPrepare, {"dialog", "end 0"})}, {"/C:1234", Then(kPrepare, {"dialog", "end 0"})},
         {"/p 1234", Then(kLookups, {"preview 1234"})}, {"-P1234", Then(kLookups, {"preview 234"})},
         {"/a 1234", Then(kPrepare, {"end 0"})}, {"s", Then(kPrepare, {"end 0"})}, {" /s", Then(kPrepare, {"end 0"})},
-        {"/\xE3\x81\x82", Then(kPrepare, {"end 0"})},
-    };
-    for (const auto& c : cases) {
-        RecordingSteps steps;
-        steps.arguments = c.arguments;
-        glowmere::Main(steps);
-        EXPECT_EQ(steps.log, c.expected) << '"' << c.arguments << '"';
-    }
+        {"/\xE3\x81\x82", Then(kPrepare, {"end 0"})}};
+    for (const auto& [arguments, expected] : cases)
+        EXPECT_EQ(MainCalls(arguments), expected) << '"' << arguments << '"';
 }
 
 TEST(Startup, AMissingRendererEndsWithOneAPreviewWithoutAHostWithTwoAndAnOpenRunOrDialogRefusesEveryMode)
 {
-    const auto run = [](const char* arguments, bool renderer, bool host, std::set<std::string> open) {
-        RecordingSteps steps;
-        steps.arguments = arguments;
-        steps.rendererPresent = renderer;
-        steps.hostIsWindow = host;
-        steps.openWindows = std::move(open);
-        glowmere::Main(steps);
-        return steps.log;
-    };
     for (const char* arguments : {"", "/s", "/c", "/x"})
-        EXPECT_EQ(run(arguments, false, true, {}), Then(kPrepare, {"message", "end 1"})) << arguments;
-    EXPECT_EQ(run("/p 1234", false, true, {}), Then(kLookups, {"preview 1234"})) << "no renderer check";
-    EXPECT_EQ(run("/p 99999", true, false, {}), Then(kLookups, {"preview 99999", "end 2"}));
+        EXPECT_EQ(MainCalls(arguments, false), Then(kPrepare, {"message", "end 1"})) << arguments;
+    EXPECT_EQ(MainCalls("/p 1234", false), Then(kLookups, {"preview 1234"})) << "no renderer check";
+    EXPECT_EQ(MainCalls("/p 99999", true, false), Then(kLookups, {"preview 99999", "end 2"}));
     for (const char* arguments : {"", "/s", "/c", "/p 1234", "/a"})
         for (const char* open : {"Lumadrift_Main", "<Glowmere>"})
-            EXPECT_EQ(run(arguments, true, true, {open}), Then(kLookups, {"end 0"})) << open << " / " << arguments;
-    EXPECT_EQ(run("/s", true, true, {"Preview Window", "Lumadrift_VC"}).back(), "saver form");
+            EXPECT_EQ(MainCalls(arguments, true, true, {open}), Then(kLookups, {"end 0"})) << open << " " << arguments;
+    EXPECT_EQ(MainCalls("/s", true, true, {"Preview Window", "Lumadrift_VC"}).back(), "saver form");
 }
 
 }  // namespace
