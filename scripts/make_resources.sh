@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Redraws the pictures built into Glowmere.scr (program icon, radio marks, panel texture,
-# link cursor) into saver/resources/. The unit test resources_test fails when the
+# link cursor) into saver/resources/. The unit test BuiltInPictures (saver_run_test) fails when the
 # committed files differ from what the code draws, so run this after changing it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
