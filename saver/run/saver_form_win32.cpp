@@ -289,7 +289,7 @@ void SaverForm::FormQueryUnload()
         }
     }
     if (ModeLetter(ArgumentString(GetCommandLineA())) == 'S')
-        ShowCursor(TRUE);
+        ShowCursorAfterRun();
 
     // A renderer that died without its teardown leaves its display mode behind.
     const bool rendererRunning = RendererWindowExists() || RendererProcessRunning();

@@ -8,9 +8,11 @@ namespace glowmere {
 
 class MusicPlatform;
 
-// The platform the run's music plays through: winmm in Glowmere.scr
-// (music_binding_win32.cpp), a recording platform in the test build of the shell.
+// The platform the run's music plays through, and the cursor's return at the end of a run
+// with the letter S: winmm and ShowCursor in Glowmere.scr (saver_platform_win32.cpp), a
+// recording of both in the test build of the shell.
 MusicPlatform& SaverMusicPlatform();
+void ShowCursorAfterRun();
 
 // Loads the form; its creation starts the run. The process then lives in the forms'
 // message loop until the form ends it.

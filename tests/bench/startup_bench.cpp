@@ -57,13 +57,11 @@ double Median(std::vector<double> values)
 
 void Measure(int width, int height, bool virtualDesktop, int rounds)
 {
-    harness::WineSession session({width, height, "bench-" + std::to_string(width), virtualDesktop});
+    harness::WineSession session({width, height, "bench-" + std::to_string(width)});
     if (virtualDesktop) {
         // Wine's virtual desktop is black by default; give it a colour the capture can carry.
-        session.StartNative({"wine", "reg", "add", "HKCU\\Control Panel\\Colors", "/v", "Background", "/d",
-                             "58 110 165", "/f"}).Wait(Millis(60000));
-        session.StartNative({"wineserver", "-k"}).Wait(Millis(60000));
-        session.StartNative({"wineserver", "-w"}).Wait(Millis(60000));
+        session.SetRegistryValue("HKCU\\Control Panel\\Colors", "Background", "REG_SZ", "58 110 165");
+        session.UseVirtualDesktop(std::to_string(width) + "x" + std::to_string(height));
     } else {
         const fs::path picture = session.ArtifactPath("desktop.png");
         session.StartNative({"convert", "-size", std::to_string(width) + "x" + std::to_string(height),

@@ -1,19 +1,22 @@
 #pragma once
 // Test harness for running the real Windows programs under Wine.
 //
-// A WineSession owns everything one test program needs: its own Xvfb on a free display
-// number, its own WINEPREFIX (a copy of a template prefix that is initialised once per
-// build tree), and every process it starts. All Wine processes run with
-// LC_ALL=ja_JP.UTF-8, so the ANSI code page of the prefix is 932. On destruction it stops
-// what it started by process id, and the prefix's own wineserver with `wineserver -k`.
+// A WineSession owns everything one test program needs: its own X display (Xvfb on a free
+// display number), its own WINEPREFIX (hard links to a template prefix made once per build
+// tree), one persistent wineserver started before any other Wine process of the prefix, and
+// every process it starts. Every Wine process runs with the session's locale (by default
+// ja_JP.UTF-8: ANSI code page 932). The end stops the server with `wineserver -k` for this
+// prefix only, waits for it, and stops the display by its process id.
 //
-// Windows-side questions (is there a top-level window titled X, what does a message box
-// say, post a message) are answered by wintool.exe, a small program built by the cross
-// configuration from tests/support/wintool_win32.cpp.
+// Windows-side questions (is there a window titled X, what does a message box say, post a
+// message) are answered by testtool.exe, built by the cross configuration from
+// tests/wine/testtool_win32.cpp.
 #include <sys/types.h>
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -31,7 +34,7 @@ constexpr unsigned kWmCommand = 0x0111;
 
 // Asks `done` every `step` until it holds (true) or `timeout` has passed (false).
 template <class Done>
-bool Eventually(Done done, Millis timeout, Millis step = Millis(100))
+bool Eventually(Done done, Millis timeout, Millis step = Millis(50))
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
@@ -43,11 +46,13 @@ bool Eventually(Done done, Millis timeout, Millis step = Millis(100))
     }
 }
 
-// Where the build put things (compile-time settings of the test programs).
 fs::path ProgramsDir();       // Glowmere.dll and Glowmere.scr
-fs::path TestProgramsDir();   // wintool.exe and other Windows-side test programs
+fs::path TestProgramsDir();   // testtool.exe and the test build of the shell
 fs::path SourceDir();         // the repository
-fs::path ArtifactsDir();      // screenshots and logs made by tests (never committed)
+
+// Makes the template prefix of this build tree unless it is there (a CTest fixture runs it
+// once before the suites; a suite started on its own makes it on first use).
+void MakeTemplatePrefix();
 
 // A child process started by the harness. Ending it means SIGKILL by its own pid.
 class Process {
@@ -56,8 +61,6 @@ public:
     Process(pid_t pid, fs::path output);
     Process(Process&& other) noexcept;
     Process& operator=(Process&& other) noexcept;
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
     ~Process();   // kills the process if it is still running
 
     bool Running();
@@ -66,6 +69,8 @@ public:
     void Kill();
     // What the process wrote to its standard output (and error) so far.
     std::string Output() const;
+    // The first line of the output that starts with `start`, once it is there.
+    std::optional<std::string> WaitForLine(const std::string& start, Millis timeout);
 
 private:
     pid_t pid_ = -1;
@@ -78,12 +83,18 @@ struct RunResult {
     std::string output;
 };
 
-// Pixels read from a screenshot, top row first, 3 bytes (R, G, B) per pixel.
+// Pixels top row first, 3 bytes (R, G, B) per pixel.
 struct Rgb {
     int r = 0, g = 0, b = 0;
     int Brightness() const { return r + g + b; }
     bool Is(int rgb) const { return r == (rgb >> 16) && g == ((rgb >> 8) & 0xFF) && b == (rgb & 0xFF); }
-    std::string Hex() const;   // "RRGGBB"
+    bool Near(Rgb o, int distance) const { return std::abs(r - o.r) + std::abs(g - o.g) + std::abs(b - o.b) < distance; }
+    std::string Hex() const   // "RRGGBB", for messages
+    {
+        char text[8];
+        std::snprintf(text, sizeof text, "%02X%02X%02X", r & 0xFF, g & 0xFF, b & 0xFF);
+        return text;
+    }
 };
 
 struct Image {
@@ -92,68 +103,55 @@ struct Image {
     std::vector<uint8_t> rgb;
 
     Rgb At(int x, int y) const;
-    // The share of pixels in the rectangle for which `test` holds.
+    // The share of pixels in [x0, x1) x [y0, y1) for which `test` holds.
     template <class Test>
     double Fraction(int x0, int y0, int x1, int y1, Test test) const
     {
         long hits = 0, all = 0;
         for (int y = y0; y < y1; ++y)
             for (int x = x0; x < x1; ++x, ++all)
-                if (test(At(x, y)))
-                    ++hits;
+                hits += test(At(x, y)) ? 1 : 0;
         return all ? static_cast<double>(hits) / static_cast<double>(all) : 0.0;
     }
 };
 
-// Texts as the tests compare them: the non-empty lines of a program's output (CR dropped),
-// UTF-8 text in code page 932 (what the programs' A functions see on a Japanese system;
-// throws when the text has no such form), and bytes as lower-case hex and back.
+// The non-empty lines of a text (CR dropped); bytes as lower-case hex and back.
 std::vector<std::string> Lines(const std::string& text);
-std::string Cp932(const std::string& utf8);
 std::string Hex(const std::string& bytes);
 std::string FromHex(const std::string& hex);
-
 std::string ReadFile(const fs::path& file);
-// Replaces the file, making its folder first.
-void WriteFile(const fs::path& file, const std::string& bytes);
+void WriteFile(const fs::path& file, const std::string& bytes);   // makes the folder first
 void WriteFile(const fs::path& file, const std::vector<uint8_t>& bytes);
-
-// Reads a binary PPM (P6) file or any picture ImageMagick's convert understands.
+// A PPM (P6) or any picture ImageMagick's convert reads.
 Image LoadImage(const fs::path& file);
 
 struct SessionOptions {
-    int width = 1024;    // size of the Xvfb screen
+    int width = 1024;   // size of the X screen
     int height = 768;
     std::string name = "session";   // names the artifacts folder of this session
-    // Every program of the session runs inside Wine's virtual desktop of the screen's size
-    // (where a switch to 1024 x 768 succeeds on a larger screen) instead of on the X root.
-    bool virtualDesktop = false;
+    // Every Wine process runs with LC_ALL set to this; it picks the ANSI code page
+    // (ja_JP.UTF-8: 932, en_US.UTF-8: 1252, zh_CN.UTF-8: 936).
+    std::string locale = "ja_JP.UTF-8";
 };
 
-// A window as wintool's info and children commands see it.
+struct StartOptions {
+    fs::path workingDir;                        // default: the program's folder
+    std::map<std::string, std::string> env;     // extra environment variables
+};
+
+// A window as the test tool's info command sees it.
 struct WindowInfo {
     bool visible = false, enabled = false;
     uint64_t parent = 0, owner = 0;
     unsigned long style = 0;
     long left = 0, top = 0, right = 0, bottom = 0;   // the window's rectangle on the screen
     long clientX = 0, clientY = 0, clientWidth = 0, clientHeight = 0;   // its client area, placed on the screen
-    std::string className;
+    std::string className, text;
 };
 
 struct ChildWindow {
     uint64_t handle = 0;
     std::string className, text;
-};
-
-// A dialog found by its caption (handle 0: none) and its message text in the ANSI code page.
-struct MessageBoxFound {
-    uint64_t handle = 0;
-    std::string text;
-};
-
-struct StartOptions {
-    fs::path workingDir;                        // default: the program's folder
-    std::map<std::string, std::string> env;     // extra environment variables
 };
 
 class WineSession {
@@ -163,61 +161,67 @@ public:
     WineSession(const WineSession&) = delete;
     WineSession& operator=(const WineSession&) = delete;
 
-    const fs::path& Prefix() const { return prefix_; }
     fs::path DriveC() const { return prefix_ / "drive_c"; }
-
+    fs::path WorkDir() const { return workDir_; }   // the session's own temporary folder
     // The Windows path of a Linux path: inside drive_c it is C:\..., elsewhere Z:\...
     std::string WindowsPath(const fs::path& path) const;
+    // UTF-8 text in the session's ANSI code page (what the programs' A functions see).
+    std::string Ansi(const std::string& utf8) const;
 
-    // A fresh folder C:\<name> holding copies of the named shipped programs
-    // (for example {"Glowmere.scr", "Glowmere.dll"}).
+    // A fresh folder C:\<name> holding copies of the named programs from the build.
     fs::path MakeProgramFolder(const std::string& name, const std::vector<std::string>& programs);
+    // REG ADD of one value (type REG_SZ, REG_DWORD, ...), for processes started later.
+    void SetRegistryValue(const std::string& key, const std::string& name, const std::string& type,
+                          const std::string& data);
+    // Every later program runs inside Wine's virtual desktop "glowmere" of this size
+    // ("1920x1080"), where windows of the default desktop are not seen, and so does the
+    // test tool; "" for none. The first program started there owns the desktop: its wine
+    // process ends only when the desktop's last window is gone.
+    void UseVirtualDesktop(const std::string& size);
 
     // Starts `wine <exe> <args...>`. The process belongs to the caller.
-    Process Start(const fs::path& exe, const std::vector<std::string>& args = {},
-                  const StartOptions& options = {});
-    // Starts a Linux program (xdotool, a second wine command line) under this display.
+    Process Start(const fs::path& exe, const std::vector<std::string>& args = {}, const StartOptions& options = {});
+    // Starts a Linux program (xdotool, convert) with this session's display.
     Process StartNative(const std::vector<std::string>& argv, const StartOptions& options = {});
-    // Runs to completion (killed after `timeout`).
     RunResult Run(const fs::path& exe, const std::vector<std::string>& args, Millis timeout,
                   const StartOptions& options = {});
-
-    // Runs wintool.exe with the arguments and returns its trimmed standard output.
+    // testtool.exe's answer to the command (trimmed), from a tool process that serves them
+    // all.
     std::string Tool(const std::vector<std::string>& args, Millis timeout = Millis(30000));
 
-    // Top-level window handles (0 when there is none). Titles are UTF-8 here and reach
-    // FindWindowA in the ANSI code page.
+    // Top-level windows by title (UTF-8 here, ANSI for FindWindowA); 0 when there is none.
     uint64_t FindWindow(const std::string& title);
     uint64_t WaitForWindow(const std::string& title, Millis timeout);
     bool WaitForWindowGone(const std::string& title, Millis timeout);
     WindowInfo Window(uint64_t handle);
     std::vector<ChildWindow> Children(uint64_t parent, bool visibleOnly = false);
-    MessageBoxFound WaitForMessageBox(const std::string& caption, Millis timeout);
-    // PostMessageA from inside Wine.
+    // A dialog (#32770) with that caption: its handle (0: none) and its text in the ANSI
+    // code page.
+    std::pair<uint64_t, std::string> WaitForMessageBox(const std::string& caption, Millis timeout);
     void Post(uint64_t window, unsigned message, long long wParam = 0, long long lParam = 0);
 
-    // Real input through the X server (XTEST), as a user would give it.
+    // Real input through the X server (XTEST), as a user gives it.
     void Key(const std::string& keysym);
-    // Types ASCII text key by key into the window that has the input focus.
-    void Type(const std::string& text);
+    void Type(const std::string& text);   // ASCII, key by key, into the focused window
     void MoveMouse(int x, int y);
     void Click(int button);
-    // Gives the X input focus to the X window whose name is `title`.
-    bool FocusWindow(const std::string& title);
+    void Xdotool(const std::vector<std::string>& args);
 
-    // Takes a picture of the whole screen, keeps it as <artifacts>/<session>/<name>.png
-    // and returns its pixels.
+    // The screen's pixels; Screenshot also keeps them as build/test-artifacts/<session>/<name>.ppm.
+    Image Grab();
     Image Screenshot(const std::string& name);
-    fs::path ArtifactPath(const std::string& file) const;
-
-    // Sets the picture of the X root window (what the "desktop" shows).
-    void SetRootPicture(const fs::path& picture);
-
-    // Reads one screen pixel straight from the X server (no file, about a millisecond),
-    // or nothing when it cannot be read.
+    // Grabs the screen until `test` holds for it or `timeout` has passed; keeps and returns
+    // the last picture.
+    template <class Test>
+    Image ScreenshotWhen(const std::string& name, Test test, Millis timeout)
+    {
+        Image shot;
+        Eventually([&] { return test(shot = Grab()); }, timeout, Millis(100));
+        Keep(shot, name);
+        return shot;
+    }
     std::optional<Rgb> ReadPixel(int x, int y);
-    // Polls the pixel at (x, y) until `test` holds for it; returns how long that took
-    // from the call, or nothing after `timeout`. For timing what appears on the screen.
+    // Polls one pixel until `test` holds; how long that took, or nothing after `timeout`.
     template <class Test>
     std::optional<Millis> WaitForPixel(int x, int y, Test test, Millis timeout)
     {
@@ -229,24 +233,26 @@ public:
                 return elapsed;
             if (elapsed >= timeout)
                 return std::nullopt;
-            PausePolling();
+            std::this_thread::sleep_for(Millis(2));
         }
     }
+    void SetRootPicture(const fs::path& picture);   // what the bare desktop shows
+    fs::path ArtifactPath(const std::string& file) const;
 
 private:
-    // Environment of every process the session starts.
     std::map<std::string, std::string> Environment() const;
-    static void PausePolling();
-    void StartXvfb();
-    bool TryStartXvfb();
-    void CopyTemplatePrefix();
+    void StartDisplay();
+    void Keep(const Image& shot, const std::string& name) const;
+    Image GrabArea(int x, int y, int width, int height);
 
     SessionOptions options_;
     fs::path workDir_;
     fs::path prefix_;
     std::string display_;
-    pid_t xvfb_ = -1;
-    void* xDisplay_ = nullptr;   // Display*, opened by the first ReadPixel
+    std::string desktop_;
+    Process toolServers_[2];   // in the default desktop, in the virtual one
+    pid_t displayProcess_ = -1;
+    void* xDisplay_ = nullptr;   // Display*, opened on first use
 };
 
 }  // namespace harness

@@ -1,9 +1,10 @@
-// A full-screen run end to end: the real Glowmere.scr "/s" with the real renderer beside
-// it, on an X screen whose root window shows a known picture.
+// Full-screen runs end to end: the shell's "/s" (and the empty argument string) with the
+// real renderer beside it, on an X screen whose root window shows a known picture. The shell
+// is its test build (saver_music_probe.exe, the same program with its music and cursor
+// calls written to run-calls.log), so each run also shows what the form did with them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 
 #include "byte_order.h"
 #include "harness.h"
@@ -12,13 +13,14 @@ namespace {
 
 namespace fs = std::filesystem;
 using harness::Millis;
-using harness::Process;
 using harness::Rgb;
+using Calls = std::vector<std::string>;
 using Clock = std::chrono::steady_clock;
 
 constexpr char kRendererTitle[] = "Lumadrift_VC";
 constexpr char kControllerTitle[] = "Lumadrift_Main";
 const Millis kWindowTimeout(30000);
+const Rgb kRed = {0xe0, 0x30, 0x20}, kGreen = {0x30, 0xb0, 0x40}, kYellow = {0xf0, 0xd0, 0x20};
 
 harness::WineSession& Session()
 {
@@ -28,73 +30,10 @@ harness::WineSession& Session()
 
 fs::path WorkingFolder() { return Session().DriveC() / "n_hale"; }
 
-// A picture no screen shows by chance: four coloured quarters and a white bar.
-fs::path DesktopPicture()
+long MillisSince(Clock::time_point then)
 {
-    static const fs::path picture = [] {
-        const fs::path file = Session().ArtifactPath("desktop.png");
-        const int code = Session()
-                             .StartNative({"convert", "-size", "1024x768", "xc:#2050c0", "-fill", "#e03020", "-draw",
-                                           "rectangle 512,0 1023,383", "-fill", "#30b040", "-draw",
-                                           "rectangle 0,384 511,767", "-fill", "#f0d020", "-draw",
-                                           "rectangle 512,384 1023,767", "-fill", "#ffffff", "-draw",
-                                           "rectangle 100,100 300,140", "-alpha", "off", "-type", "TrueColor",
-                                           file.string()})
-                             .Wait(Millis(30000))
-                             .value_or(-1);
-        if (code != 0)
-            throw std::runtime_error("convert failed");
-        return file;
-    }();
-    return picture;
+    return static_cast<long>(std::chrono::duration_cast<Millis>(Clock::now() - then).count());
 }
-
-// The Windows process id of the first process running `program`, or "" when none runs.
-std::string ProcessIdOf(harness::WineSession& session, const std::string& program)
-{
-    for (const std::string& line : harness::Lines(session.Tool({"processes"})))
-        if (line.substr(line.find(' ') + 1) == program)
-            return line.substr(0, line.find(' '));
-    return {};
-}
-
-class SaverRun : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { Session().SetRootPicture(DesktopPicture()); }
-
-    void SetUp() override
-    {
-        // Every case starts from an empty working folder and a fresh program folder.
-        fs::remove_all(WorkingFolder());
-        fs::create_directories(WorkingFolder());
-        folder_ = Session().MakeProgramFolder("Glowmere Saver", {"Glowmere.scr", "Glowmere.dll"});
-    }
-
-    void TearDown() override
-    {
-        // Whatever a case left running ends with a close request to the renderer.
-        if (const uint64_t renderer = Session().FindWindow(kRendererTitle))
-            Session().Post(renderer, harness::kWmClose);
-        Session().WaitForWindowGone(kRendererTitle, Millis(10000));
-        shell_.Wait(Millis(5000));
-        shell_.Kill();
-        // A renderer's process outlives its window by its teardown; the next case must not
-        // mistake it for its own.
-        harness::Eventually([&] { return !RendererProcessRunning(); }, Millis(30000), Millis(200));
-    }
-
-    // Starts the shell and waits for the renderer's window.
-    uint64_t StartRun(const std::vector<std::string>& args)
-    {
-        shell_ = Session().Start(folder_ / "Glowmere.scr", args);
-        return Session().WaitForWindow(kRendererTitle, kWindowTimeout);
-    }
-
-    bool RendererProcessRunning() { return !ProcessIdOf(Session(), "Glowmere.dll").empty(); }
-
-    fs::path folder_;
-    Process shell_;
-};
 
 // A complete file with the header of an uncompressed 24-bit bottom-up picture of the size:
 // header size, width, height, bits per pixel, compression.
@@ -109,178 +48,228 @@ void ExpectUncompressed24Bit(const fs::path& file, uint32_t width, uint32_t heig
     EXPECT_EQ(bytes.size(), le32(10) + ((width * 3 + 3) & ~3u) * height);
 }
 
-TEST_F(SaverRun, CapturesTheDesktopShowsItAsTheFloorAndEndsTogetherWithTheRenderer)
+class SaverRun : public ::testing::Test {
+protected:
+    fs::path folder_;
+    harness::Process shell_;
+
+    // The desktop: four coloured quarters and a white bar, a picture no screen shows by chance.
+    static void SetUpTestSuite()
+    {
+        const fs::path picture = Session().ArtifactPath("desktop.png");
+        Session().StartNative({"convert", "-size", "1024x768", "xc:#2050c0", "-fill", "#e03020", "-draw",
+                               "rectangle 512,0 1023,383", "-fill", "#30b040", "-draw", "rectangle 0,384 511,767",
+                               "-fill", "#f0d020", "-draw", "rectangle 512,384 1023,767", "-fill", "#ffffff",
+                               "-draw", "rectangle 100,100 300,140", "-alpha", "off", "-type", "TrueColor",
+                               picture.string()}).Wait(Millis(30000));
+        Session().SetRootPicture(picture);
+    }
+
+    // A program folder with the renderer and the test build of the shell, the settings as
+    // given, and an empty working folder.
+    void SetUp() override
+    {
+        fs::remove_all(WorkingFolder());
+        fs::create_directories(WorkingFolder());
+        folder_ = Session().MakeProgramFolder("Glowmere Saver", {"Glowmere.dll"});
+        fs::copy_file(harness::TestProgramsDir() / "saver_music_probe.exe", folder_ / "Glowmere.scr");
+    }
+
+    void Settings(int kind, int repeat, const std::string& file)
+    {
+        if (!file.empty())
+            harness::WriteFile(Session().DriveC() / "music" / file, "sound\n");
+        harness::WriteFile(folder_ / "Glowmere.ini",
+                           Session().Ansi("[Section]\r\nBGM区分= " + std::to_string(kind) + "\r\nBGMﾘﾋﾟｰﾄ= " +
+                                          std::to_string(repeat) + "\r\nBGMﾌｧｲﾙ=" +
+                                          (file.empty() ? "" : "C:\\music\\" + file) + "\r\n"));
+    }
+
+    void TearDown() override
+    {
+        // Whatever a case left running ends with a close request to the renderer, and the
+        // renderer's process, which outlives its window by its teardown, is waited for.
+        if (const uint64_t renderer = Session().FindWindow(kRendererTitle))
+            Session().Post(renderer, harness::kWmClose);
+        shell_.Wait(Millis(10000));
+        harness::Eventually([&] { return RendererProcessId().empty(); }, Millis(30000), Millis(200));
+    }
+
+    // Starts the shell and waits for the renderer's window.
+    uint64_t StartRun(const std::vector<std::string>& args, const harness::StartOptions& options = {})
+    {
+        shell_ = Session().Start(folder_ / "Glowmere.scr", args, options);
+        return Session().WaitForWindow(kRendererTitle, kWindowTimeout);
+    }
+
+    static std::string RendererProcessId()
+    {
+        for (const std::string& line : harness::Lines(Session().Tool({"processes"})))
+            if (line.substr(line.find(' ') + 1) == "Glowmere.dll")
+                return line.substr(0, line.find(' '));
+        return {};
+    }
+
+    // The recorded calls, each with its time, and without the time.
+    std::vector<std::pair<long, std::string>> TimedCalls() const
+    {
+        std::vector<std::pair<long, std::string>> calls;
+        for (const std::string& line : harness::Lines(harness::ReadFile(folder_ / "run-calls.log")))
+            calls.emplace_back(std::stol(line), line.substr(line.find(' ') + 1));
+        return calls;
+    }
+    Calls CallsExcept(const std::string& polls) const
+    {
+        Calls calls;
+        for (const auto& [time, call] : TimedCalls())
+            if (call != "send " + polls)
+                calls.push_back(call);
+        return calls;
+    }
+    long Count(const std::string& call) const
+    {
+        const auto calls = TimedCalls();
+        return std::count_if(calls.begin(), calls.end(), [&](const auto& c) { return c.second == call; });
+    }
+};
+
+TEST_F(SaverRun, AnMp3RunShowsTheCapturedDesktopAsTheFloorRestartsTheFileAndEndsOnEscape)
 {
+    Settings(2, 0, "tune.mp3");
     ASSERT_NE(StartRun({"/s"}), 0u) << shell_.Output();
 
     // Both hand-off pictures were complete before the renderer started.
     ExpectUncompressed24Bit(WorkingFolder() / "Lumadrift1.bmp", 1024, 768);
     ExpectUncompressed24Bit(WorkingFolder() / "Lumadrift2.bmp", 128, 128);
-    const harness::Image desktop = harness::LoadImage(DesktopPicture());
-    const harness::Image captured = harness::LoadImage(WorkingFolder() / "Lumadrift1.bmp");
-    ASSERT_EQ(captured.width, 1024);
-    ASSERT_EQ(captured.height, 768);
-    EXPECT_TRUE(captured.rgb == desktop.rgb) << "the capture differs from the desktop";
+    EXPECT_TRUE(harness::LoadImage(WorkingFolder() / "Lumadrift1.bmp").rgb ==
+                harness::LoadImage(Session().ArtifactPath("desktop.png")).rgb)
+        << "the capture differs from the desktop";
     const harness::Image spirit = harness::LoadImage(WorkingFolder() / "Lumadrift2.bmp");
     EXPECT_EQ(spirit.At(64, 64).Brightness(), 3 * 255);
     for (const auto& [x, y] : {std::pair{0, 0}, {127, 0}, {0, 127}, {127, 127}})
         EXPECT_EQ(spirit.At(x, y).Brightness(), 0);
+    EXPECT_EQ(Session().Tool({"cursor"}), "0") << "the cursor shows during the run";
 
-    // The floor carries the desktop's colours in perspective under a black sky, and the
-    // spirits shine above it.
-    std::this_thread::sleep_for(Millis(3000));
-    const harness::Image shot = Session().Screenshot("run");
-    const auto near = [](Rgb a, Rgb b) { return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b) < 60; };
-    const auto red = [&](Rgb p) { return near(p, {0xe0, 0x30, 0x20}); };
-    const auto yellow = [&](Rgb p) { return near(p, {0xf0, 0xd0, 0x20}); };
-    const auto green = [&](Rgb p) { return near(p, {0x30, 0xb0, 0x40}); };
-    EXPECT_GT(shot.Fraction(0, 440, 1024, 768, red), 0.02);
-    EXPECT_GT(shot.Fraction(0, 440, 1024, 768, yellow), 0.02);
-    EXPECT_GT(shot.Fraction(0, 440, 1024, 768, green), 0.02);
-    EXPECT_GT(shot.Fraction(0, 0, 1024, 400, [](Rgb p) { return p.Brightness() < 30; }), 0.5);
-    EXPECT_GT(shot.Fraction(0, 0, 1024, 400, [](Rgb p) { return p.Brightness() > 150; }), 0.0005)
-        << "no spirits above the floor";
+    // The floor carries the desktop's colours in perspective under the spirits.
+    const auto share = [](const harness::Image& s, Rgb colour) {
+        return s.Fraction(0, 440, 1024, 768, [&](Rgb p) { return p.Near(colour, 60); });
+    };
+    const auto spirits = [](const harness::Image& s) {
+        return s.Fraction(0, 0, 1024, 400, [](Rgb p) { return p.Brightness() > 150; });
+    };
+    const harness::Image shot = Session().ScreenshotWhen(
+        "mp3-run", [&](const harness::Image& s) { return share(s, kRed) > 0.02 && spirits(s) > 0.0005; },
+        Millis(15000));
+    for (const Rgb colour : {kRed, kGreen, kYellow})
+        EXPECT_GT(share(shot, colour), 0.02) << colour.Hex();
+    EXPECT_GT(spirits(shot), 0.0005) << "no spirits";
 
-    // Escape ends the renderer, and the shell follows within about a second.
-    ASSERT_TRUE(Session().FocusWindow(kRendererTitle));
+    // The file "ends" 200 ms after each play: the form's one-second timer starts it again.
+    ASSERT_TRUE(harness::Eventually([&] { return Count("send play MP3Play from 0") >= 2; }, Millis(15000)))
+        << shell_.Output();
+    // Escape ends the renderer without the test placing the focus, and the shell follows.
     Session().Key("Escape");
     ASSERT_TRUE(Session().WaitForWindowGone(kRendererTitle, Millis(10000)));
     const auto windowGone = Clock::now();
     EXPECT_EQ(shell_.Wait(Millis(5000)), 0);
-    const auto shellGone = Clock::now();
-    EXPECT_LT(std::chrono::duration_cast<Millis>(shellGone - windowGone).count(), 1500);
-    EXPECT_FALSE(RendererProcessRunning());
+    EXPECT_LT(MillisSince(windowGone), 1500);
+    EXPECT_TRUE(harness::Eventually([&] { return RendererProcessId().empty(); }, Millis(10000)));
     EXPECT_EQ(Session().FindWindow(kControllerTitle), 0u);
+
+    long playedAt = -1;
+    for (const auto& [time, call] : TimedCalls())
+        if (call.rfind("send play MP3Play", 0) == 0) {
+            if (playedAt >= 0) {
+                EXPECT_LE(time - (playedAt + 200), 1500) << "restarted too late";
+            }
+            playedAt = time;
+        }
+    // Opened and played, stopped and played again from the start at each end, and at the
+    // end of the run stopped and closed, then the cursor shown.
+    const Calls calls = CallsExcept("status MP3Play mode");
+    ASSERT_GE(calls.size(), 9u);
+    EXPECT_EQ(Calls(calls.begin(), calls.begin() + 2),
+              (Calls{"send open \"C:\\music\\tune.mp3\" type MPEGVideo Alias MP3Play", "send play MP3Play"}));
+    for (size_t i = 2; i + 3 < calls.size(); i += 2)
+        EXPECT_EQ(Calls(calls.begin() + long(i), calls.begin() + long(i) + 2),
+                  (Calls{"send stop MP3Play", "send play MP3Play from 0"}));
+    EXPECT_EQ(Calls(calls.end() - 3, calls.end()), (Calls{"send stop MP3Play", "send close MP3Play", "show-cursor"}));
 }
 
-TEST_F(SaverRun, AnEmptyArgumentStringRunsTheSameWay)
+TEST_F(SaverRun, AnEmptyArgumentStringPlaysAWavKeepsOutASecondRunAndALogOffEndsItWithoutTheCursor)
 {
-    const uint64_t renderer = StartRun({});
-    ASSERT_NE(renderer, 0u) << shell_.Output();
-    EXPECT_TRUE(fs::exists(WorkingFolder() / "Lumadrift1.bmp"));
-    EXPECT_TRUE(fs::exists(WorkingFolder() / "Lumadrift2.bmp"));
-    EXPECT_NE(Session().FindWindow(kControllerTitle), 0u);
-    Session().Post(renderer, harness::kWmClose);
-    EXPECT_EQ(shell_.Wait(Millis(5000)), 0);
-}
-
-TEST_F(SaverRun, ASecondStartDuringARunEndsAtOnceAndRewritesNothing)
-{
-    ASSERT_NE(StartRun({"/s"}), 0u);
-    const auto written = fs::last_write_time(WorkingFolder() / "Lumadrift1.bmp");
-    std::this_thread::sleep_for(Millis(1100));   // a rewrite would show in the time stamp
-
-    Process second = Session().Start(folder_ / "Glowmere.scr", {"/s"});
-    EXPECT_EQ(second.Wait(Millis(15000)), 0);
-    EXPECT_EQ(fs::last_write_time(WorkingFolder() / "Lumadrift1.bmp"), written);
-    EXPECT_TRUE(shell_.Running());
-    EXPECT_NE(Session().FindWindow(kRendererTitle), 0u);
-}
-
-TEST_F(SaverRun, ACloseRequestToTheControllerEndsTheShellAndLeavesTheRenderer)
-{
-    ASSERT_NE(StartRun({"/s"}), 0u);
+    Settings(2, 0, "song.Wav");
+    ASSERT_NE(StartRun({}), 0u) << shell_.Output();
     const uint64_t controller = Session().FindWindow(kControllerTitle);
     ASSERT_NE(controller, 0u);
-    // Never shown: it only carries the title that keeps a second run out.
-    EXPECT_FALSE(Session().Window(controller).visible);
-    Session().Post(controller, harness::kWmClose);
+    EXPECT_FALSE(Session().Window(controller).visible) << "it only carries the title that keeps a second run out";
+
+    // A second start ends at once and rewrites nothing.
+    const auto written = fs::last_write_time(WorkingFolder() / "Lumadrift1.bmp");
+    EXPECT_EQ(Session().Run(folder_ / "Glowmere.scr", {"/s"}, Millis(15000)).exitCode, 0);
+    EXPECT_EQ(fs::last_write_time(WorkingFolder() / "Lumadrift1.bmp"), written);
+    EXPECT_TRUE(shell_.Running());
+
+    // The user logs off: the form agrees, then ends with its music.
+    EXPECT_EQ(Session().Tool({"send", std::to_string(controller), "17", "0", "0"}), "1");   // WM_QUERYENDSESSION
+    Session().Post(controller, 0x16, 1);                                                    // WM_ENDSESSION, TRUE
     EXPECT_EQ(shell_.Wait(Millis(10000)), 0);
-    EXPECT_FALSE(Session().WaitForWindowGone(kRendererTitle, Millis(1500)));
-    EXPECT_TRUE(RendererProcessRunning());
+    EXPECT_EQ(CallsExcept(""), (Calls{"playsound C:\\music\\song.Wav 9", "playsound (null) 0"}));
 }
 
-TEST_F(SaverRun, ARendererKilledByItsProcessIdEndsTheShellWithinASecond)
+TEST_F(SaverRun, WithARepeatTrackAFailingCdCheckEndsTheChecksAndACloseRequestLeavesTheRenderer)
 {
-    ASSERT_NE(StartRun({"/s"}), 0u);
-    const std::string id = ProcessIdOf(Session(), "Glowmere.dll");
-    ASSERT_FALSE(id.empty());
-    ASSERT_EQ(Session().Tool({"terminate", id}), "1");
+    Settings(1, 3, "");
+    ASSERT_NE(StartRun({"/s"}, {{}, {{"GLOWMERE_TEST_NO_CD", "1"}}}), 0u) << shell_.Output();
+    ASSERT_TRUE(harness::Eventually([&] { return Count("send status cdaudio current track") > 0; }, Millis(10000)));
+    std::this_thread::sleep_for(Millis(1000));   // five more ticks of a 200 ms check that went on
+    EXPECT_EQ(Count("send status cdaudio current track"), 1);
+
+    // A close request to the controller ends the shell with its clean-up; the renderer runs on.
+    Session().Post(Session().FindWindow(kControllerTitle), harness::kWmClose);
+    EXPECT_EQ(shell_.Wait(Millis(10000)), 0);
+    EXPECT_FALSE(Session().WaitForWindowGone(kRendererTitle, Millis(1000)));
+    EXPECT_FALSE(RendererProcessId().empty());
+    EXPECT_EQ(CallsExcept(""), (Calls{"send open cdaudio", "send set cdaudio time format tmsf",
+                                      "send status cdaudio current track", "show-cursor"}))
+        << "neither stop nor close for a CD whose checks ended";
+}
+
+TEST_F(SaverRun, AWorkingCdRunWithAnUnwritableWorkingFolderIsUntexturedAndEndsWhenTheRendererIsKilled)
+{
+    Settings(1, 0, "");
+    fs::remove_all(WorkingFolder());
+    harness::WriteFile(WorkingFolder(), "a file where the folder should be\n");
+    ASSERT_NE(StartRun({"/s"}), 0u) << shell_.Output();
+    // A frame: a white floor under a sky that is not white (the window is white before it).
+    const auto whiteFloor = [](const harness::Image& s) {
+        return s.Fraction(0, 0, 1024, 400, [](Rgb p) { return p.Brightness() < 30; }) > 0.5 ?
+               s.Fraction(0, 470, 1024, 768, [](Rgb p) { return p.Brightness() > 720; }) : 0.0;
+    };
+    EXPECT_GT(whiteFloor(Session().ScreenshotWhen(
+                  "unwritable-folder", [&](const harness::Image& s) { return whiteFloor(s) > 0.99; }, Millis(15000))),
+              0.99);
+    EXPECT_EQ(Session().WaitForMessageBox("Error", Millis(0)).first, 0u);
+    ASSERT_TRUE(harness::Eventually([&] { return Count("send status cdaudio current track") >= 3; }, Millis(10000)))
+        << "the 200 ms checks stopped";
+
+    ASSERT_EQ(Session().Tool({"terminate", RendererProcessId()}), "1");
     const auto killed = Clock::now();
     EXPECT_EQ(shell_.Wait(Millis(10000)), 0);
-    // One watch tick (500 ms) plus the time the process takes to go.
-    EXPECT_LT(std::chrono::duration_cast<Millis>(Clock::now() - killed).count(), 1500);
+    EXPECT_LT(MillisSince(killed), 1500) << "one watch tick, 500 ms, and the time the process takes to go";
+    const Calls calls = CallsExcept("status cdaudio current track");
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ(Calls(calls.end() - 3, calls.end()), (Calls{"send stop cdaudio", "send close cdaudio", "show-cursor"}));
 }
 
-TEST_F(SaverRun, ARendererThatCannotBeStartedEndsTheShellAtItsFirstWatch)
+TEST_F(SaverRun, ARendererThatCannotBeStartedEndsTheShellAtItsFirstWatchWithoutMusic)
 {
     harness::WriteFile(folder_ / "Glowmere.dll", "not a program\n");
     shell_ = Session().Start(folder_ / "Glowmere.scr", {"/s"});
     EXPECT_EQ(shell_.Wait(Millis(15000)), 0);
     EXPECT_EQ(Session().FindWindow(kRendererTitle), 0u);
-    EXPECT_FALSE(RendererProcessRunning());
-}
-
-TEST_F(SaverRun, AnUnwritableWorkingFolderLeavesTheRunUntexturedAndSilent)
-{
-    fs::remove_all(WorkingFolder());
-    harness::WriteFile(WorkingFolder(), "a file where the folder should be\n");
-    ASSERT_NE(StartRun({"/s"}), 0u) << shell_.Output();
-    EXPECT_EQ(Session().WaitForMessageBox("Error", Millis(2000)).handle, 0u);
-    std::this_thread::sleep_for(Millis(1500));
-    const harness::Image shot = Session().Screenshot("unwritable-folder");
-    EXPECT_GT(shot.Fraction(0, 470, 1024, 768, [](Rgb p) { return p.Brightness() > 720; }), 0.9)
-        << "the floor should be untextured white";
-    fs::remove(WorkingFolder());
-    fs::create_directories(WorkingFolder());
-}
-
-TEST(SaverRunOnALargerDesktop, AKilledRendererLeavesTheDisplayInTheRegistrysMode)
-{
-    // Inside Wine's virtual desktop at 1920 x 1080 the switch to 1024 x 768 succeeds.
-    harness::WineSession large({1920, 1080, "saver-run-1920x1080", true});
-    ASSERT_EQ(large.Tool({"display-mode"}), "1920 1080 32 1920 1080 32");
-    const fs::path folder = large.MakeProgramFolder("Glowmere", {"Glowmere.scr", "Glowmere.dll"});
-    Process shell = large.Start(folder / "Glowmere.scr", {"/s"});
-    ASSERT_NE(large.WaitForWindow(kRendererTitle, kWindowTimeout), 0u) << shell.Output();
-    EXPECT_EQ(large.Tool({"display-mode"}).substr(0, 9), "1024 768 ");
-
-    ASSERT_EQ(large.Tool({"terminate", ProcessIdOf(large, "Glowmere.dll")}), "1");
-    EXPECT_EQ(shell.Wait(Millis(10000)), 0);
-    EXPECT_EQ(large.Tool({"display-mode"}), "1920 1080 32 1920 1080 32");
-}
-
-// Each music setting, in a test build of the shell that records its music calls instead of
-// playing them (music-calls.log in its folder).
-class SaverRunMusic : public SaverRun {
-protected:
-    std::vector<std::string> RunWith(int kind, const std::string& file)
-    {
-        fs::copy_file(harness::TestProgramsDir() / "saver_music_probe.exe", folder_ / "Glowmere.scr",
-                      fs::copy_options::overwrite_existing);
-        fs::remove(folder_ / "music-calls.log");
-        const fs::path music = Session().DriveC() / "music";
-        fs::create_directories(music);
-        if (!file.empty())
-            harness::WriteFile(music / file, "sound\n");
-        const std::string path = file.empty() ? std::string() : "C:\\music\\" + file;
-        harness::WriteFile(folder_ / "Glowmere.ini", harness::Cp932("[Section]\r\nBGM区分= " + std::to_string(kind) +
-                                                                   "\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=" + path + "\r\n"));
-        const uint64_t renderer = StartRun({"/s"});
-        EXPECT_NE(renderer, 0u);
-        std::this_thread::sleep_for(Millis(1200));   // a few music ticks
-        Session().Post(renderer, harness::kWmClose);
-        EXPECT_EQ(shell_.Wait(Millis(10000)), 0);
-        std::vector<std::string> calls = harness::Lines(harness::ReadFile(folder_ / "music-calls.log"));
-        // Status polls repeat with the ticks; the sequence of everything else is what counts.
-        calls.erase(std::remove_if(calls.begin(), calls.end(),
-                                   [](const std::string& c) { return c.rfind("send status ", 0) == 0; }),
-                    calls.end());
-        return calls;
-    }
-};
-
-TEST_F(SaverRunMusic, EachSettingStartsItsMusicAndTheEndOfTheRunStopsIt)
-{
-    using Calls = std::vector<std::string>;
-    EXPECT_EQ(RunWith(2, "song.Wav"), (Calls{"playsound C:\\music\\song.Wav 9", "playsound (null) 0"}));
-    EXPECT_EQ(RunWith(2, "tune.mp3"),
-              (Calls{"send open \"C:\\music\\tune.mp3\" type MPEGVideo Alias MP3Play", "send play MP3Play",
-                     "send stop MP3Play", "send close MP3Play"}));
-    EXPECT_EQ(RunWith(2, "tune.mid"), Calls{});
-    EXPECT_EQ(RunWith(1, ""), (Calls{"send open cdaudio", "send set cdaudio time format tmsf", "send stop cdaudio",
-                                     "send close cdaudio"}));
-    EXPECT_EQ(RunWith(0, ""), Calls{});
+    EXPECT_TRUE(RendererProcessId().empty());
+    EXPECT_EQ(CallsExcept(""), Calls{"show-cursor"}) << "no settings: no music";
 }
 
 }  // namespace

@@ -1,0 +1,409 @@
+// testtool.exe: the Wine suites' hands inside Wine. Each call answers one question or does
+// one thing through the Win32 API and prints its answer as UTF-8 lines; a few commands run
+// parts of Glowmere.scr on their own, built from the same sources.
+//
+//   find <title> | wait-window <title> <ms>   top-level window's handle, or 0 (after <ms>)
+//   wait-gone <title> <ms>            1 once no such window exists, or 0 after <ms>
+//   post|send <hwnd> <msg> <wparam> <lparam>   PostMessageA / SendMessageA: its result
+//   info <hwnd>                       visible enabled parent owner style(hex), the window's
+//                                     left top right bottom, the client area's left top (on
+//                                     the screen) width height, the class, the title
+//   children|visible-children <hwnd>  one line per child: handle class text
+//   items <hwnd>                      a combo box's list, "<index> <text>" (asked in UTF-16:
+//                                     Wine cuts another process's ANSI answers short)
+//   sent-text <hwnd>                  WM_GETTEXT in UTF-16 (GetWindowTextA gives only the
+//                                     stored title of another process's combo or edit)
+//   message-box <caption> <ms>        a #32770 dialog so captioned: handle, then its text
+//                                     as hex ANSI bytes; 0 when none came within <ms>
+//   display-mode                      current width height bits, then the registry's
+//   processes | terminate <id>        process ids and names | TerminateProcess: 1 or 0
+//   cursor                            1 when the foreground's cursor shows, else 0
+//   icons <file>                      how many icons the program file carries
+//   host <title> <w> <h> <x> <y>      a top-level window of that client size; prints its
+//                                     handle and runs until it is closed
+//   preview <w> <h> <x> <y>           the preview form in a host window of this process
+//                                     (under Wine a child painted by another process never
+//                                     reaches the screen); prints the host's handle
+//   read-settings <folder>...         ReadSettings from each <folder>\Glowmere.ini: kind
+//                                     repeat file(hex) folder(hex), one line per folder
+//   dialog                            the settings dialog on the Glowmere.ini beside this
+//                                     program, printing each INI write with the exact bytes
+//                                     handed to WritePrivateProfileStringA (Wine's writer
+//                                     drops a value's leading blank): write <section> <key>
+//                                     <value> <file>, hex, "-" when empty
+//   buttons                           a window with Command buttons (see Buttons below)
+//   serve <folder>                    answers commands one after the other (see Serve)
+//
+// Arguments arrive as UTF-16 and go to the A functions in the ANSI code page; handles and
+// numbers are decimal. With GLOWMERE_TEST_DESKTOP set, the command runs inside that desktop.
+#include <windows.h>
+#include <shellapi.h>
+#include <tlhelp32.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "ansi_text_win32.h"
+#include "command_win32.h"
+#include "forms_win32.h"
+#include "preview_win32.h"
+#include "settings_dialog_win32.h"
+#include "settings_file.h"
+#include "settings_file_win32.h"
+#include "settings_values.h"
+#include "test_output.h"
+
+namespace {
+
+using testoutput::Hex;
+
+FILE* output = stdout;   // a served command's answer file
+
+// One line, flushed at once: the test reading it may be waiting for this very line.
+void Print(const std::string& line)
+{
+    std::fprintf(output, "%s\n", line.c_str());
+    std::fflush(output);
+}
+
+std::string HexOrDash(const std::string& bytes) { return bytes.empty() ? "-" : Hex(bytes); }
+HWND ToHandle(const std::string& text) { return reinterpret_cast<HWND>(std::strtoull(text.c_str(), nullptr, 10)); }
+std::string Decimal(const void* handle) { return std::to_string(reinterpret_cast<uintptr_t>(handle)); }
+
+std::string WindowText(HWND window)
+{
+    char text[4096] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return glowmere::FromAnsi(text);
+}
+
+std::string ClassOf(HWND window)
+{
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+HWND WaitForWindow(const std::string& title, DWORD ms)
+{
+    const DWORD start = GetTickCount();
+    HWND window = nullptr;
+    while (!(window = FindWindowA(nullptr, title.c_str())) && GetTickCount() - start < ms)
+        Sleep(20);
+    return window;
+}
+
+BOOL CALLBACK ListChild(HWND window, LPARAM onlyVisible)
+{
+    if (!onlyVisible || IsWindowVisible(window))
+        Print(Decimal(window) + " " + ClassOf(window) + " " + WindowText(window));
+    return TRUE;
+}
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<std::pair<std::string, HWND>*>(param);
+    if (ClassOf(window) != "#32770" || WindowText(window) != search->first)
+        return TRUE;
+    search->second = window;
+    return FALSE;
+}
+
+// A plain top-level window: its handle printed, the message loop run until it is closed.
+HWND MakeHost(const std::string& title, int width, int height, int x, int y, WNDPROC proc = DefWindowProcA,
+              COLORREF background = RGB(255, 255, 255))
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = proc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = CreateSolidBrush(background);
+    windowClass.lpszClassName = "GlowmereTestHost";
+    RegisterClassA(&windowClass);
+    return CreateWindowExA(0, windowClass.lpszClassName, glowmere::ToAnsi(title).c_str(),
+                           WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width, height, nullptr, nullptr,
+                           windowClass.hInstance, nullptr);
+}
+
+LRESULT CALLBACK QuitOnClose(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DESTROY)
+        PostQuitMessage(0);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int RunMessageLoop()
+{
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_KEYDOWN && glowmere::button::IsCommand(message.hwnd))
+            Print("key " + std::to_string(GetDlgCtrlID(message.hwnd)) + " " + std::to_string(message.wParam));
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
+
+class RecordingPlatform final : public glowmere::SettingsPlatform {
+public:
+    void GetProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
+                          uint32_t size, const char* file) override
+    {
+        real_.GetProfileString(section, key, defaultValue, buffer, size, file);
+    }
+    void WriteProfileString(const char* section, const char* key, const char* value, const char* file) override
+    {
+        // Section and key are the program's own texts; the system platform converts them.
+        Print("write " + HexOrDash(glowmere::ToAnsi(section)) + " " + HexOrDash(glowmere::ToAnsi(key)) + " " +
+              HexOrDash(value) + " " + HexOrDash(file));
+        real_.WriteProfileString(section, key, value, file);
+    }
+    bool OpenForReading(const std::string& path) override { return real_.OpenForReading(path); }
+    glowmere::LeadByteTest LeadBytes() const override { return real_.LeadBytes(); }
+
+private:
+    glowmere::SettingsPlatform& real_ = glowmere::SystemSettingsPlatform();
+};
+
+// Buttons: a light green window titled "Glowmere button host" at (100, 100), 400 x 160,
+// with Command buttons made from stored properties as the settings dialog makes its own:
+// 1 "設定" (20, 20), 2 "ｷｬﾝｾﾙ" (120, 20), 3 "..." stored disabled (20, 70), 4 nothing
+// stored (120, 70, 117 x 28), 5 "透明" transparent (260, 20), 6 "閉じる" (260, 70), 81 x 25
+// unless said. It prints "font <id> <face> <charset> <cell height>" for button 1, "ready",
+// then "click <id>", "change <id> <property>" and "key <id> <virtual key>" as they come.
+// A posted WM_APP + 1 (wParam id, lParam 0 or 1) sets a button's Enabled; a Click of
+// button 6 destroys the window from inside the Click, as a dialog's OK closes its form.
+LRESULT CALLBACK ButtonsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    using namespace glowmere::button;
+    if (message == WM_COMMAND && IsCommand(reinterpret_cast<HWND>(lParam))) {
+        const int id = LOWORD(wParam);
+        if (HIWORD(wParam) == kCommandClicked)
+            Print("click " + std::to_string(id));
+        else if (const char* name = CommandChangeName(HIWORD(wParam)))
+            Print("change " + std::to_string(id) + " " + name);
+        if (HIWORD(wParam) == kCommandClicked && id == 6)
+            DestroyWindow(window);
+        return 0;
+    }
+    if (message == WM_APP + 1) {
+        SetCommandEnabled(GetDlgItem(window, static_cast<int>(wParam)), lParam != 0);
+        return 0;
+    }
+    return QuitOnClose(window, message, wParam, lParam);
+}
+
+int Buttons()
+{
+    using namespace glowmere::button;
+    HWND host = MakeHost("Glowmere button host", 400, 160, 100, 100, ButtonsProc, RGB(0xA0, 0xC8, 0xA0));
+    const struct {
+        int x, y, width, height;
+        const char* caption;
+        bool disabled, transparent;
+    } made[6] = {{20, 20, 81, 25, "設定", false, false},    {120, 20, 81, 25, "ｷｬﾝｾﾙ", false, false},
+                 {20, 70, 81, 25, "...", true, false},      {120, 70, 117, 28, nullptr, false, false},
+                 {260, 20, 81, 25, "透明", false, true},    {260, 70, 81, 25, "閉じる", false, false}};
+    for (int i = 0; i < 6; ++i) {
+        PropertyStore stored;
+        if (made[i].disabled)
+            stored.Put("Enabled", false);
+        if (made[i].caption)
+            stored.Put("Caption", std::string(made[i].caption));
+        if (made[i].transparent)
+            stored.Put("Visible", int16_t{0});
+        CreateCommand(host, i + 1, made[i].x, made[i].y, made[i].width, made[i].height, &stored);
+    }
+    EnumChildWindows(host, [](HWND child, LPARAM) { return InitializeCommand(child), TRUE; }, 0);
+
+    HWND first = GetDlgItem(host, 1);
+    HDC dc = GetDC(first);
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(first, WM_GETFONT, 0, 0)));
+    char face[LF_FACESIZE] = {};
+    GetTextFaceA(dc, sizeof face, face);
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, previous);
+    ReleaseDC(first, dc);
+    Print("font 1 " + glowmere::FromAnsi(face) + " " + std::to_string(metrics.tmCharSet) + " " +
+          std::to_string(metrics.tmHeight));
+    Print("ready");
+    return RunMessageLoop();
+}
+
+// A copy of this program, started inside the desktop and writing to the same output.
+int RunInDesktop(const char* desktop)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.lpDesktop = const_cast<char*>(desktop);
+    PROCESS_INFORMATION process = {};
+    SetEnvironmentVariableA("GLOWMERE_TEST_DESKTOP", nullptr);
+    if (!CreateProcessA(nullptr, GetCommandLineA(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
+        return 3;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 3;
+    GetExitCodeProcess(process.hProcess, &code);
+    return static_cast<int>(code);
+}
+
+int Command(const std::vector<std::string>& args)
+{
+    const auto arg = [&](size_t i) { return i < args.size() ? args[i] : std::string(); };
+    const auto ansi = [&](size_t i) { return glowmere::ToAnsi(arg(i)); };
+    const auto number = [&](size_t i) { return static_cast<int>(std::strtoll(arg(i).c_str(), nullptr, 10)); };
+    const std::string command = arg(0);
+
+    if (command == "find" || command == "wait-window") {
+        Print(Decimal(WaitForWindow(ansi(1), command == "find" ? 0 : static_cast<DWORD>(number(2)))));
+    } else if (command == "wait-gone") {
+        const DWORD start = GetTickCount();
+        while (FindWindowA(nullptr, ansi(1).c_str()) && GetTickCount() - start < static_cast<DWORD>(number(2)))
+            Sleep(20);
+        Print(FindWindowA(nullptr, ansi(1).c_str()) ? "0" : "1");
+    } else if (command == "post" || command == "send") {
+        HWND window = ToHandle(arg(1));
+        const auto message = static_cast<UINT>(number(2));
+        const auto wParam = static_cast<WPARAM>(number(3));
+        const auto lParam = static_cast<LPARAM>(number(4));
+        Print(std::to_string(command == "post" ? PostMessageA(window, message, wParam, lParam)
+                                               : SendMessageA(window, message, wParam, lParam)));
+    } else if (command == "info") {
+        HWND window = ToHandle(arg(1));
+        RECT rect = {}, client = {};
+        POINT origin = {0, 0};
+        GetWindowRect(window, &rect);
+        GetClientRect(window, &client);
+        ClientToScreen(window, &origin);
+        char line[256];
+        std::snprintf(line, sizeof line, "%d %d %s %s %lx %ld %ld %ld %ld %ld %ld %ld %ld ", IsWindowVisible(window) ? 1 : 0,
+                      IsWindowEnabled(window) ? 1 : 0, Decimal(GetParent(window)).c_str(),
+                      Decimal(GetWindow(window, GW_OWNER)).c_str(),
+                      static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)), rect.left, rect.top, rect.right,
+                      rect.bottom, origin.x, origin.y, client.right, client.bottom);
+        Print(line + ClassOf(window) + " " + WindowText(window));
+    } else if (command == "children" || command == "visible-children") {
+        EnumChildWindows(ToHandle(arg(1)), ListChild, command == "visible-children");
+    } else if (command == "items") {
+        HWND box = ToHandle(arg(1));
+        for (LRESULT i = 0, count = SendMessageW(box, CB_GETCOUNT, 0, 0); i < count; ++i) {
+            std::wstring text(static_cast<size_t>(SendMessageW(box, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+            SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+            Print(std::to_string(i) + " " + testoutput::FromWide(text.c_str(), CP_UTF8));
+        }
+    } else if (command == "sent-text") {
+        wchar_t text[4096] = {};
+        SendMessageW(ToHandle(arg(1)), WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
+        Print(testoutput::FromWide(text, CP_UTF8));
+    } else if (command == "message-box") {
+        std::pair<std::string, HWND> search = {arg(1), nullptr};
+        const DWORD start = GetTickCount();
+        while (EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search)) && GetTickCount() - start < DWORD(number(2)))
+            Sleep(20);
+        Print(Decimal(search.second));
+        // The message is the dialog's static control with id 0xFFFF.
+        char text[4096] = {};
+        GetWindowTextA(GetDlgItem(search.second, 0xFFFF), text, sizeof text);
+        if (search.second)
+            Print(Hex(text));
+    } else if (command == "display-mode") {
+        DEVMODEA current = {}, registry = {};
+        current.dmSize = registry.dmSize = sizeof(DEVMODEA);
+        EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &current);
+        EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &registry);
+        char line[128];
+        std::snprintf(line, sizeof line, "%lu %lu %lu %lu %lu %lu", current.dmPelsWidth, current.dmPelsHeight,
+                      current.dmBitsPerPel, registry.dmPelsWidth, registry.dmPelsHeight, registry.dmBitsPerPel);
+        Print(line);
+    } else if (command == "processes") {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32 entry = {};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+            Print(std::to_string(entry.th32ProcessID) + " " + glowmere::FromAnsi(entry.szExeFile));
+        CloseHandle(snapshot);
+    } else if (command == "terminate") {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(number(1)));
+        Print(process && TerminateProcess(process, 9) ? "1" : "0");
+    } else if (command == "cursor") {
+        CURSORINFO info = {};
+        info.cbSize = sizeof info;
+        Print(GetCursorInfo(&info) && (info.flags & CURSOR_SHOWING) ? "1" : "0");
+    } else if (command == "icons") {
+        Print(std::to_string(ExtractIconExA(ansi(1).c_str(), -1, nullptr, nullptr, 0)));
+    } else if (command == "host" || command == "preview") {
+        const bool preview = command == "preview";
+        const size_t at = preview ? 1 : 2;
+        HWND host = MakeHost(preview ? "PreviewHost" : arg(1), number(at), number(at + 1), number(at + 2),
+                             number(at + 3), preview ? DefWindowProcA : QuitOnClose);
+        Print(Decimal(host));
+        if (!preview)
+            return RunMessageLoop();
+        glowmere::ShowPreviewForm(static_cast<int32_t>(reinterpret_cast<intptr_t>(host)));
+        return glowmere::RunFormsMessageLoop();
+    } else if (command == "read-settings") {
+        for (size_t i = 1; i < args.size(); ++i) {
+            glowmere::ReadSettings(glowmere::SystemSettingsPlatform(), ansi(i));
+            Print(std::to_string(glowmere::BgmKind) + " " + std::to_string(glowmere::BgmRepeat) + " " +
+                  HexOrDash(glowmere::BgmFile) + " " + HexOrDash(glowmere::BgmFolder));
+        }
+    } else if (command == "dialog") {
+        glowmere::ReadSettings();
+        RecordingPlatform platform;
+        glowmere::ShowSettingsDialog(platform);
+    } else if (command == "buttons") {
+        return Buttons();
+    } else {
+        Print("unknown command: " + command);
+        return 2;
+    }
+    return 0;
+}
+
+// Answers the commands written to <folder>\request (one argument a line, UTF-8) in
+// <folder>\answer, one after the other, until the request is "quit": one process for all
+// the questions of a session, instead of a process start for each.
+int Serve(const std::string& folder)
+{
+    const std::string request = folder + "\\request", answer = folder + "\\answer";
+    for (;;) {
+        FILE* in = std::fopen(request.c_str(), "rb");
+        if (!in) {
+            Sleep(2);
+            continue;
+        }
+        std::vector<std::string> args(1);
+        for (int c; (c = std::fgetc(in)) != EOF;) {
+            if (c == '\n')
+                args.emplace_back();
+            else
+                args.back().push_back(static_cast<char>(c));
+        }
+        std::fclose(in);
+        DeleteFileA(request.c_str());
+        if (args[0] == "quit")
+            return 0;
+        output = std::fopen((answer + ".new").c_str(), "wb");
+        Command(args);
+        std::fclose(output);
+        output = stdout;
+        MoveFileExA((answer + ".new").c_str(), answer.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+}
+
+}  // namespace
+
+int main()
+{
+    _setmode(_fileno(stdout), _O_BINARY);
+    if (const char* desktop = std::getenv("GLOWMERE_TEST_DESKTOP"))
+        return RunInDesktop(desktop);
+    const std::vector<std::string> args = testoutput::Arguments(CP_UTF8);
+    return args.size() == 2 && args[0] == "serve" ? Serve(args[1]) : Command(args);
+}
