@@ -4,7 +4,6 @@
 #include <iconv.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,40 +24,37 @@ namespace harness {
 
 namespace {
 
+using Environment = std::map<std::string, std::string>;
+const fs::path kBuildDir = GLOWMERE_BUILD_DIR;
+
 [[noreturn]] void Fail(const std::string& what) { throw std::runtime_error("harness: " + what); }
 
 std::string Trim(std::string text)
 {
     const auto notSpace = [](unsigned char c) { return !std::isspace(c); };
-    text.erase(text.begin(), std::find_if(text.begin(), text.end(), notSpace));
     text.erase(std::find_if(text.rbegin(), text.rend(), notSpace).base(), text.end());
-    return text;
+    return text.substr(std::find_if(text.begin(), text.end(), notSpace) - text.begin());
 }
 
-using Environment = std::map<std::string, std::string>;
-
-// Starts argv[0] (looked up in PATH) with `env` added to our environment, its standard
-// output and error going to `output`. The child dies with us (PDEATHSIG), so a crashed
-// test leaves nothing running.
+// Starts argv[0] (looked up in PATH) with `env` over our environment, its output going to
+// `output`. The child dies with us (PDEATHSIG): a crashed test leaves nothing running.
 pid_t Spawn(const std::vector<std::string>& argv, const Environment& env, const fs::path& workingDir,
             const fs::path& output)
 {
-    std::vector<std::string> envStrings;
+    std::vector<std::string> strings;
     for (char** e = environ; *e; ++e)
         if (!env.count(std::string(*e).substr(0, std::string(*e).find('='))))
-            envStrings.push_back(*e);
+            strings.push_back(*e);
     for (const auto& [key, value] : env)
-        envStrings.push_back(key + "=" + value);
+        strings.push_back(key + "=" + value);
     std::vector<char*> args, envp;
     for (const auto& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    for (const auto& e : envStrings)
+    for (const auto& e : strings)
         envp.push_back(const_cast<char*>(e.c_str()));
+    args.push_back(nullptr);
     envp.push_back(nullptr);
-
-    const pid_t parent = getpid();
-    const pid_t pid = fork();
+    const pid_t parent = getpid(), pid = fork();
     if (pid < 0)
         Fail("fork failed");
     if (pid == 0) {
@@ -66,14 +62,12 @@ pid_t Spawn(const std::vector<std::string>& argv, const Environment& env, const 
         if (getppid() != parent)
             _exit(127);
         setpgid(0, 0);   // keeps our terminal's signals away from the child
-        const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-        const int in = open("/dev/null", O_RDONLY);
+        const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644), in = open("/dev/null", O_RDONLY);
         dup2(out, 1);
         dup2(out, 2);
         dup2(in, 0);
-        if (!workingDir.empty() && chdir(workingDir.c_str()) != 0)
-            _exit(126);
-        execvpe(args[0], args.data(), envp.data());
+        if (workingDir.empty() || chdir(workingDir.c_str()) == 0)
+            execvpe(args[0], args.data(), envp.data());
         _exit(127);
     }
     return pid;
@@ -81,34 +75,32 @@ pid_t Spawn(const std::vector<std::string>& argv, const Environment& env, const 
 
 int RunNative(const std::vector<std::string>& argv, const Environment& env, const fs::path& log)
 {
-    Process process(Spawn(argv, env, {}, log), log);
-    return process.Wait(Millis(180000)).value_or(-1);
+    return Process(Spawn(argv, env, {}, log), log).Wait(Millis(180000)).value_or(-1);
 }
 
-// An Xvfb of the size on a display number it picks itself (-displayfd), answering once
-// this returns. A server that dies right after reporting its number is replaced.
+// An Xvfb that picks its display number itself (-displayfd) and answers once this returns.
+// One that dies right after reporting its number (seen once) is replaced.
 pid_t StartXvfb(int width, int height, const fs::path& log, std::string& display)
 {
-    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
     for (int attempt = 0; attempt < 3; ++attempt) {
         int ready[2];
         if (pipe(ready) != 0)
             Fail("pipe failed");
         fcntl(ready[0], F_SETFD, FD_CLOEXEC);
-        const pid_t pid = Spawn({"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", screen,
-                                 "-nolisten", "tcp", "-noreset"},
+        const pid_t pid = Spawn({"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0",
+                                 std::to_string(width) + "x" + std::to_string(height) + "x24", "-nolisten", "tcp",
+                                 "-noreset"},
                                 {}, {}, log);
         close(ready[1]);
         std::string number;
-        pollfd wait = {ready[0], POLLIN, 0};
         char buffer[32];
-        ssize_t n = 1;
-        while (number.find('\n') == std::string::npos && n > 0 && poll(&wait, 1, 20000) > 0)
+        pollfd wait = {ready[0], POLLIN, 0};
+        for (ssize_t n = 1; number.find('\n') == std::string::npos && n > 0 && poll(&wait, 1, 20000) > 0;)
             if ((n = read(ready[0], buffer, sizeof buffer)) > 0)
                 number.append(buffer, static_cast<size_t>(n));
         close(ready[0]);
         display = ":" + Trim(number);
-        if (!Trim(number).empty() && RunNative({"xdpyinfo", "-display", display}, {}, log.string() + ".check") == 0)
+        if (display != ":" && RunNative({"xdpyinfo", "-display", display}, {}, log.string() + ".check") == 0)
             return pid;
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
@@ -116,43 +108,9 @@ pid_t StartXvfb(int width, int height, const fs::path& log, std::string& display
     Fail("Xvfb did not start: " + ReadFile(log));
 }
 
-// Serialises the making of the template prefix between test programs running at once.
-class FileLock {
-public:
-    explicit FileLock(const fs::path& file) : fd_(open(file.c_str(), O_RDWR | O_CREAT, 0644))
-    {
-        if (fd_ < 0 || flock(fd_, LOCK_EX) != 0)
-            Fail("cannot lock " + file.string());
-    }
-    ~FileLock() { close(fd_); }
-
-private:
-    int fd_;
-};
-
-const fs::path kBuildDir = GLOWMERE_BUILD_DIR;
-
-// A session's prefix: hard links to the template's files, which Wine only reads, and
-// copies of what it rewrites (the registry files at the top, the .ini files).
-void LinkPrefix(const fs::path& from, const fs::path& to)
-{
-    fs::create_directories(to);
-    for (auto it = fs::recursive_directory_iterator(from); it != fs::recursive_directory_iterator(); ++it) {
-        const fs::path target = to / it->path().lexically_relative(from);
-        if (it->is_symlink())
-            fs::copy_symlink(it->path(), target);
-        else if (it->is_directory())
-            fs::create_directory(target);
-        else if (it->path().parent_path() == from || it->path().extension() == ".ini")
-            fs::copy_file(it->path(), target);
-        else
-            fs::create_hard_link(it->path(), target);
-    }
-}
-
-// The display and server of a prefix: persistent until `wineserver -k`, so that no
-// process ever meets a server on its way out. `wineserver -p` returns once the server
-// answers; an ended test leaves a server for at most five minutes after its last process.
+// The prefix's server, persistent until `wineserver -k`, so that no process ever meets a
+// server on its way out. `wineserver -p` returns once the server answers; a crashed test
+// leaves one for at most five minutes after its last process.
 void StartServer(const Environment& env, const fs::path& log)
 {
     if (RunNative({"wineserver", "-p300"}, env, log) != 0)
@@ -165,6 +123,13 @@ void StopServer(const Environment& env, const fs::path& log)
     RunNative({"wineserver", "-w"}, env, log);
 }
 
+// Hands the serving tool a request, whole.
+void Request(const fs::path& folder, const std::string& request)
+{
+    WriteFile(folder / "request.new", request);
+    fs::rename(folder / "request.new", folder / "request");
+}
+
 }  // namespace
 
 fs::path ProgramsDir() { return GLOWMERE_PROGRAMS_DIR; }
@@ -174,7 +139,6 @@ fs::path SourceDir() { return GLOWMERE_SOURCE_DIR; }
 void MakeTemplatePrefix()
 {
     const fs::path templ = kBuildDir / "wine-template", fresh = kBuildDir / "wine-template.new";
-    FileLock lock(kBuildDir / "wine-template.lock");
     if (fs::exists(templ / ".ready"))
         return;
     fs::remove_all(fresh);
@@ -188,10 +152,9 @@ void MakeTemplatePrefix()
                              {"WINEDEBUG", "-all"}, {"WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d"}};
     StartServer(env, log);
     int failed = RunNative({"wineboot", "-i"}, env, log);
-    // The dialogs ask for Japanese faces Wine lacks, and the open-file dialog falls back on
-    // "MS UI Gothic"; Debian's IPA fonts stand in. Unmanaged windows: Wine draws their
-    // frames itself (there is no window manager) and destroys a shown window at once
-    // instead of waiting for a manager's answer.
+    // The programs ask for Japanese faces Wine lacks, and the open-file dialog falls back on
+    // "MS UI Gothic": Debian's IPA fonts stand in. Unmanaged windows: with no window manager
+    // Wine then draws their frames itself and destroys a shown window at once.
     const std::string fonts = "HKCU\\Software\\Wine\\Fonts\\Replacements";
     for (const auto& [key, name, data] : std::vector<std::array<std::string, 3>>{
              {fonts, "ＭＳ Ｐゴシック", "IPAPGothic"},
@@ -208,41 +171,24 @@ void MakeTemplatePrefix()
     fs::rename(fresh, templ);
 }
 
-// ---------------------------------------------------------------------------------------
-// Process
-
-Process::Process(pid_t pid, fs::path output) : pid_(pid), output_(std::move(output)) {}
-
-Process::Process(Process&& other) noexcept { *this = std::move(other); }
-
 Process& Process::operator=(Process&& other) noexcept
 {
-    if (this != &other) {
-        Kill();
-        pid_ = std::exchange(other.pid_, -1);
-        exitCode_ = std::exchange(other.exitCode_, std::nullopt);
-        output_ = std::move(other.output_);
-    }
+    Kill();
+    pid_ = std::exchange(other.pid_, -1);
+    exitCode_ = std::exchange(other.exitCode_, std::nullopt);
+    output_ = std::move(other.output_);
     return *this;
 }
 
-Process::~Process() { Kill(); }
-
-bool Process::Running() { return pid_ > 0 && !Wait(Millis(0)).has_value(); }
-
 std::optional<int> Process::Wait(Millis timeout)
 {
-    if (exitCode_ || pid_ <= 0)
-        return exitCode_;
     Eventually(
         [&] {
             int status = 0;
-            const pid_t done = waitpid(pid_, &status, WNOHANG);
-            if (done == pid_)
-                exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            else if (done < 0)
-                exitCode_ = -1;
-            return exitCode_.has_value();
+            const pid_t done = exitCode_ || pid_ <= 0 ? 0 : waitpid(pid_, &status, WNOHANG);
+            if (done == pid_ || done < 0)
+                exitCode_ = done < 0 ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return exitCode_ || pid_ <= 0;
         },
         timeout, Millis(10));
     return exitCode_;
@@ -272,16 +218,12 @@ std::optional<std::string> Process::WaitForLine(const std::string& start, Millis
     return found;
 }
 
-// ---------------------------------------------------------------------------------------
-// Texts, files and pictures
-
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) {
-        while (!line.empty() && line.back() == '\r')
-            line.pop_back();
+        line.erase(line.find_last_not_of('\r') + 1);
         if (!line.empty())
             lines.push_back(line);
     }
@@ -290,10 +232,9 @@ std::vector<std::string> Lines(const std::string& text)
 
 std::string Hex(const std::string& bytes)
 {
-    static const char digits[] = "0123456789abcdef";
     std::string out;
     for (unsigned char c : bytes)
-        out += {digits[c >> 4], digits[c & 15]};
+        out += {"0123456789abcdef"[c >> 4], "0123456789abcdef"[c & 15]};
     return out;
 }
 
@@ -307,9 +248,8 @@ std::string FromHex(const std::string& hex)
 
 std::string ReadFile(const fs::path& file)
 {
-    std::ifstream in(file, std::ios::binary);
     std::ostringstream text;
-    text << in.rdbuf();
+    text << std::ifstream(file, std::ios::binary).rdbuf();
     return text.str();
 }
 
@@ -324,12 +264,6 @@ void WriteFile(const fs::path& file, const std::vector<uint8_t>& bytes)
     WriteFile(file, std::string(bytes.begin(), bytes.end()));
 }
 
-Rgb Image::At(int x, int y) const
-{
-    const size_t i = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3;
-    return {rgb[i], rgb[i + 1], rgb[i + 2]};
-}
-
 Image LoadImage(const fs::path& file)
 {
     std::optional<testpictures::RgbPicture> picture = testpictures::LoadPicture(file);
@@ -338,19 +272,29 @@ Image LoadImage(const fs::path& file)
     return {picture->width, picture->height, std::move(picture->rgb)};
 }
 
-// ---------------------------------------------------------------------------------------
-// WineSession
-
 WineSession::WineSession(SessionOptions options) : options_(std::move(options))
 {
     char pattern[] = "/tmp/glowmere-wine-XXXXXX";
     if (!mkdtemp(pattern))
         Fail("cannot make a temporary folder");
     workDir_ = pattern;
-    prefix_ = workDir_ / "prefix";
     fs::create_directories(ArtifactPath(""));
     MakeTemplatePrefix();
-    LinkPrefix(kBuildDir / "wine-template", prefix_);
+    // Hard links to the template's files, which Wine only reads; copies of the ones it
+    // rewrites (the registry files at the top, the .ini files).
+    const fs::path templ = kBuildDir / "wine-template", prefix = workDir_ / "prefix";
+    fs::create_directories(prefix);
+    for (auto it = fs::recursive_directory_iterator(templ); it != fs::recursive_directory_iterator(); ++it) {
+        const fs::path target = prefix / it->path().lexically_relative(templ);
+        if (it->is_symlink())
+            fs::copy_symlink(it->path(), target);
+        else if (it->is_directory())
+            fs::create_directory(target);
+        else if (it->path().parent_path() == templ || it->path().extension() == ".ini")
+            fs::copy_file(it->path(), target);
+        else
+            fs::create_hard_link(it->path(), target);
+    }
     StartDisplay();
     StartServer(Environment(), workDir_ / "wineserver.log");
 }
@@ -359,8 +303,8 @@ WineSession::~WineSession()
 {
     if (xDisplay_)
         XCloseDisplay(static_cast<::Display*>(xDisplay_));
-    // The server ends every Windows process of this prefix, the ones our programs started
-    // themselves among them; then the display, by its pid.
+    // The server ends every Windows process of this prefix, those our programs started
+    // themselves among them.
     StopServer(Environment(), workDir_ / "wineserver.log");
     kill(displayProcess_, SIGTERM);
     waitpid(displayProcess_, nullptr, 0);
@@ -368,6 +312,7 @@ WineSession::~WineSession()
     fs::remove_all(workDir_, ignored);
 }
 
+// The one place that starts the session's X display.
 void WineSession::StartDisplay()
 {
     displayProcess_ = StartXvfb(options_.width, options_.height, workDir_ / "xvfb.log", display_);
@@ -376,7 +321,7 @@ void WineSession::StartDisplay()
 Environment WineSession::Environment() const
 {
     // One renderer thread: a spinning renderer then leaves the other core to the rest.
-    return {{"WINEPREFIX", prefix_.string()}, {"DISPLAY", display_}, {"LC_ALL", options_.locale},
+    return {{"WINEPREFIX", (workDir_ / "prefix").string()}, {"DISPLAY", display_}, {"LC_ALL", options_.locale},
             {"WINEDEBUG", "-all"}, {"WINEDLLOVERRIDES", "winemenubuilder.exe=d"}, {"LP_NUM_THREADS", "1"}};
 }
 
@@ -386,15 +331,13 @@ std::string WineSession::Ansi(const std::string& utf8) const
     const char* codePage = language == "en_US" ? "CP1252" : language == "zh_CN" ? "CP936" : "CP932";
     iconv_t convert = iconv_open(codePage, "UTF-8");
     std::string in = utf8, out(utf8.size() * 2 + 4, '\0');
-    char* inPtr = in.data();
-    char* outPtr = out.data();
+    char *inPtr = in.data(), *outPtr = out.data();
     size_t inLeft = in.size(), outLeft = out.size();
     const size_t done = iconv(convert, &inPtr, &inLeft, &outPtr, &outLeft);
     iconv_close(convert);
     if (done == static_cast<size_t>(-1))
         Fail(std::string("no ") + codePage + " form for: " + utf8);
-    out.resize(out.size() - outLeft);
-    return out;
+    return out.substr(0, out.size() - outLeft);
 }
 
 std::string WineSession::WindowsPath(const fs::path& path) const
@@ -403,6 +346,11 @@ std::string WineSession::WindowsPath(const fs::path& path) const
     std::string result = full.compare(0, root.size(), root) == 0 ? "C:" + full.substr(root.size()) : "Z:" + full;
     std::replace(result.begin(), result.end(), '/', '\\');
     return result == "C:" ? "C:\\" : result;
+}
+
+fs::path WineSession::ArtifactPath(const std::string& file) const
+{
+    return kBuildDir / "test-artifacts" / options_.name / file;
 }
 
 fs::path WineSession::MakeProgramFolder(const std::string& name, const std::vector<std::string>& programs)
@@ -421,6 +369,15 @@ void WineSession::SetRegistryValue(const std::string& key, const std::string& na
     const RunResult run = Run("reg", {"add", key, "/v", name, "/t", type, "/d", data, "/f"}, Millis(60000));
     if (run.exitCode != 0)
         Fail("reg add failed: " + run.output);
+}
+
+void WineSession::UseVirtualDesktop(const std::string& size)
+{
+    if (size.empty() && toolServers_[1].Running()) {
+        Request(workDir_ / "tool-desktop", "quit");
+        toolServers_[1].Wait(Millis(10000));
+    }
+    desktop_ = size;
 }
 
 Process WineSession::Start(const fs::path& exe, const std::vector<std::string>& args, const StartOptions& options)
@@ -450,33 +407,16 @@ RunResult WineSession::Run(const fs::path& exe, const std::vector<std::string>& 
                            const StartOptions& options)
 {
     Process p = Start(exe, args, options);
-    RunResult result;
-    result.exitCode = p.Wait(timeout);
+    RunResult result{p.Wait(timeout), {}};
     p.Kill();
     result.output = p.Output();
     return result;
 }
 
-// Hands the tool server a request, whole.
-void Request(const fs::path& folder, const std::string& request)
-{
-    WriteFile(folder / "request.new", request);
-    fs::rename(folder / "request.new", folder / "request");
-}
-
-void WineSession::UseVirtualDesktop(const std::string& size)
-{
-    if (size.empty() && toolServers_[1].Running()) {
-        Request(workDir_ / "tool-desktop", "quit");
-        toolServers_[1].Wait(Millis(10000));
-    }
-    desktop_ = size;
-}
-
 std::string WineSession::Tool(const std::vector<std::string>& args, Millis timeout)
 {
-    // One serving tool process for the default desktop and one inside the virtual desktop,
-    // each started on first use (inside the desktop the tool starts a copy of itself there).
+    // A serving tool for each desktop, started on first use; inside the virtual desktop the
+    // tool starts a copy of itself there.
     const bool inDesktop = !desktop_.empty();
     const fs::path folder = workDir_ / (inDesktop ? "tool-desktop" : "tool");
     Process& server = toolServers_[inDesktop];
@@ -500,8 +440,6 @@ std::string WineSession::Tool(const std::vector<std::string>& args, Millis timeo
     fs::remove(folder / "answer");
     return Trim(answer);
 }
-
-uint64_t WineSession::FindWindow(const std::string& title) { return std::stoull("0" + Tool({"find", title})); }
 
 uint64_t WineSession::WaitForWindow(const std::string& title, Millis timeout)
 {
@@ -529,10 +467,9 @@ std::vector<ChildWindow> WineSession::Children(uint64_t parent, bool visibleOnly
     std::vector<ChildWindow> children;
     for (const std::string& line : Lines(Tool({visibleOnly ? "visible-children" : "children", std::to_string(parent)}))) {
         std::istringstream in(line);
-        ChildWindow child;
+        ChildWindow& child = children.emplace_back();
         in >> child.handle >> child.className;
         std::getline(in >> std::ws, child.text);
-        children.push_back(child);
     }
     return children;
 }
@@ -555,17 +492,7 @@ void WineSession::Xdotool(const std::vector<std::string>& args)
     StartNative(argv).Wait(Millis(30000));
 }
 
-void WineSession::Key(const std::string& keysym) { Xdotool({"key", "--clearmodifiers", keysym}); }
-void WineSession::Type(const std::string& text) { Xdotool({"type", "--clearmodifiers", "--delay", "40", text}); }
-void WineSession::MoveMouse(int x, int y) { Xdotool({"mousemove", std::to_string(x), std::to_string(y)}); }
-void WineSession::Click(int button) { Xdotool({"click", std::to_string(button)}); }
-
-fs::path WineSession::ArtifactPath(const std::string& file) const
-{
-    return kBuildDir / "test-artifacts" / options_.name / file;
-}
-
-// The screen's pixels in the rectangle; no pixels when the screen cannot be read.
+// The screen's pixels in the rectangle; none when the screen cannot be read.
 Image WineSession::GrabArea(int x, int y, int width, int height)
 {
     if (!xDisplay_)
@@ -575,20 +502,18 @@ Image WineSession::GrabArea(int x, int y, int width, int height)
                                         static_cast<unsigned>(height), AllPlanes, ZPixmap)
                             : nullptr;
     Image area{width, height, {}};
-    if (!image)
-        return area;
     // The 24-bit screen keeps each channel in the 8 bits of its mask.
     const auto channel = [](unsigned long value, unsigned long mask) {
         return static_cast<uint8_t>((value & mask) / (mask & -mask));
     };
-    area.rgb.reserve(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
-    for (int j = 0; j < height; ++j)
+    for (int j = 0; image && j < height; ++j)
         for (int i = 0; i < width; ++i) {
             const unsigned long value = XGetPixel(image, i, j);
             area.rgb.insert(area.rgb.end(), {channel(value, image->red_mask), channel(value, image->green_mask),
                                              channel(value, image->blue_mask)});
         }
-    XDestroyImage(image);
+    if (image)
+        XDestroyImage(image);
     return area;
 }
 
@@ -616,16 +541,8 @@ Image WineSession::Screenshot(const std::string& name)
 
 std::optional<Rgb> WineSession::ReadPixel(int x, int y)
 {
-    if (x < 0 || y < 0 || x >= options_.width || y >= options_.height)
-        return std::nullopt;
-    const Image pixel = GrabArea(x, y, 1, 1);
+    const Image pixel = x >= 0 && y >= 0 && x < options_.width && y < options_.height ? GrabArea(x, y, 1, 1) : Image{};
     return pixel.rgb.empty() ? std::nullopt : std::optional<Rgb>(pixel.At(0, 0));
-}
-
-void WineSession::SetRootPicture(const fs::path& picture)
-{
-    // display -window root paints the picture as the root window's background and exits.
-    StartNative({"display", "-window", "root", picture.string()}).Wait(Millis(30000));
 }
 
 }  // namespace harness

@@ -1,9 +1,8 @@
 // The test build of Glowmere.scr plays its music and shows the cursor through this file
-// instead of winmm and ShowCursor: every call is appended to run-calls.log in the program's
-// folder as "<ms since the first call> <call>". Every command succeeds with an empty reply,
-// except that an MP3 reports "playing" for 200 ms after each play and "stopped" after that
-// (a short file that ends), and with GLOWMERE_TEST_NO_CD set the CD's queries fail as on a
-// machine without a drive.
+// instead of winmm and ShowCursor: each call goes to run-calls.log beside the program as
+// "<ms since the first call> <call>". Commands succeed with an empty reply, but an MP3 plays
+// for 200 ms after each play, then reports "stopped" (a short file that ends), and with
+// GLOWMERE_TEST_NO_CD set the CD's queries fail as on a machine without a drive.
 #include <windows.h>
 
 #include <cstdio>
@@ -47,12 +46,7 @@ public:
             std::memcpy(returnText, reply.c_str(), reply.size() + 1);
         return 0;
     }
-    bool GetErrorString(uint32_t, char* text, uint32_t length) override
-    {
-        if (length > 0)
-            text[0] = '\0';
-        return false;
-    }
+    bool GetErrorString(uint32_t, char*, uint32_t) override { return false; }
     uint32_t WaveOutDeviceCount() override { return 1; }
     bool PlaySoundName(const char* soundName, uint32_t flags) override
     {

@@ -1,13 +1,12 @@
-// The settings dialog under Wine: the real Glowmere.scr /c, or the same dialog in testtool.exe
-// printing what it hands to WritePrivateProfileStringA, in a program folder of its own,
-// driven with the real mouse and keyboard through the X server. The marks and labels have
-// no windows: the tests read them from the screen, the marks pixel for pixel against the
-// stored pictures, a button's state from the colour of its frame line (#003C74 enabled,
-// #C9C7BA disabled). Places come from the dialog's own layout table.
+// The settings dialog and its Command buttons under Wine: the real Glowmere.scr /c, or the
+// same dialog in testtool.exe printing what it hands to WritePrivateProfileStringA, driven
+// with the real mouse and keyboard. Marks, labels and button looks are read from the screen
+// (a button's frame line is #003C74 enabled, #C9C7BA disabled); places come from the
+// dialog's layout table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <sstream>
 
 #include "dialog_layout.h"
 #include "harness.h"
@@ -16,27 +15,18 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace layout = glowmere::dialog;
-using harness::Hex;
 using harness::Image;
 using harness::Millis;
 using harness::Rgb;
 using layout::Box;
 
 constexpr char kTitle[] = "<Glowmere>";
-const Millis kBound(30000);
-const Millis kShowBound(10000);   // a press or a key reaching the screen
+const Millis kBound(30000), kShowBound(10000);
 
 harness::WineSession& Session()
 {
     static harness::WineSession session({1024, 768, "settings-dialog"});
     return session;
-}
-
-// The row colour of the background, worked out here on its own: |sin(y / (H / 3.142))| × 220.
-std::string GradientAt(int y)
-{
-    const int v = static_cast<int>(std::lround(std::fabs(std::sin(y / (246 / 3.142)) * 220.0)));
-    return Rgb{v, v, v + 30}.Hex();
 }
 
 const Image& Picture(const std::string& name)
@@ -47,7 +37,7 @@ const Image& Picture(const std::string& name)
     return pictures[name];
 }
 
-// How many pixels of a w x h block of `shot` at (x, y) equal the picture's at (px, py).
+// How many pixels of a w x h block at (x, y) equal the picture's at (px, py).
 int SameAs(const Image& shot, int x, int y, const Image& picture, int px, int py, int w, int h)
 {
     int same = 0;
@@ -57,12 +47,17 @@ int SameAs(const Image& shot, int x, int y, const Image& picture, int px, int py
     return same;
 }
 
+auto Colour(int rgb)
+{
+    return [rgb](Rgb p) { return p.Is(rgb); };
+}
+
 class SettingsDialog : public ::testing::Test {
 protected:
     fs::path folder;
     harness::Process dialog;
     uint64_t form = 0, repeat = 0;
-    int clientX = 0, clientY = 0, panelX = 0, panelY = 0;   // top-left corners on the screen
+    int clientX = 0, clientY = 0, panelX = 0, panelY = 0;   // on the screen
 
     void SetUp() override
     {
@@ -78,7 +73,7 @@ protected:
     {
         if (dialog.Running())
             Session().Post(form, harness::kWmClose);
-        EXPECT_TRUE(dialog.Wait(kBound).has_value());
+        EXPECT_TRUE(dialog.Wait(kBound));
     }
 
     // Glowmere.ini as Windows writes it: the ANSI code page, CRLF, a blank before a number.
@@ -88,7 +83,7 @@ protected:
                                                                    repeatText + "\r\nBGMﾌｧｲﾙ=" + file + "\r\n"));
     }
 
-    // Starts the dialog and waits until it is on the screen with everything painted.
+    // Starts the dialog and waits until it is on the screen, painted.
     void Open(bool recording)
     {
         dialog = recording ? Session().Start(folder / "testtool.exe", {"dialog"})
@@ -97,24 +92,24 @@ protected:
         ASSERT_NE(form, 0u) << dialog.Output();
         harness::WindowInfo info;
         ASSERT_TRUE(harness::Eventually([&] { return (info = Session().Window(form)).visible; }, kBound));
-        ASSERT_EQ(std::pair(info.clientWidth, info.clientHeight), std::pair(long(layout::kClientWidth), long(layout::kClientHeight)));
         clientX = info.clientX;
         clientY = info.clientY;
         panelX = clientX + layout::kPanel.x;
         panelY = clientY + layout::kPanel.y;
         for (const harness::ChildWindow& child : Session().Children(form))
             repeat = child.className == "ComboBox" ? child.handle : repeat;
-        // Painted: the gradient at half height left of the panel, the heading's frame, the
-        // last button.
+        // The gradient at half height left of the panel, the heading's frame, the last button.
         for (const auto& [x, y, colour] : {std::array{clientX + 4, clientY + 123, 0xDCDCFA},
                                            {panelX + layout::kHeadingFrame.x + 50, panelY + layout::kHeadingFrame.y, 0},
-                                           {clientX + layout::kCancelButton.x + 40, clientY + layout::kCancelButton.y + 1,
-                                            0x003C74}})
-            ASSERT_TRUE(Session().WaitForPixel(x, y, [c = colour](Rgb p) { return p.Is(c); }, kShowBound))
-                << "not painted at " << x << "," << y;
+                                           {ButtonX(layout::kCancelButton, 40), ButtonY(layout::kCancelButton, 1), 0x003C74}})
+            ASSERT_TRUE(Session().WaitForPixel(x, y, Colour(colour), kShowBound)) << "not painted at " << x << "," << y;
     }
 
-    // Which source mark shows selected: 0 to 2, -1 for none, -2 when a mark is neither picture.
+    // A point of a button (the file button sits in the panel, the others on the form).
+    int ButtonX(const Box& b, int x) const { return (&b == &layout::kFileButton ? panelX : clientX) + b.x + x; }
+    int ButtonY(const Box& b, int y) const { return (&b == &layout::kFileButton ? panelY : clientY) + b.y + y; }
+
+    // Which source mark shows selected: 0 to 2, or -2 when a mark is neither picture.
     int SelectedMark()
     {
         const Image shot = Session().Grab();
@@ -128,24 +123,17 @@ protected:
         }
         return selected;
     }
-    bool WaitForMark(int source)
-    {
-        return harness::Eventually([&] { return SelectedMark() == source; }, kShowBound);
-    }
+    bool WaitForMark(int source) { return harness::Eventually([&] { return SelectedMark() == source; }, kShowBound); }
 
     bool WaitForFileButton(bool enabled)
     {
-        return Session()
-            .WaitForPixel(panelX + layout::kFileButton.x + 20, panelY + layout::kFileButton.y + 1,
-                          [enabled](Rgb p) { return p.Is(enabled ? 0x003C74 : 0xC9C7BA); }, kShowBound)
-            .has_value();
+        return Session().WaitForPixel(ButtonX(layout::kFileButton, 20), ButtonY(layout::kFileButton, 1),
+                                      Colour(enabled ? 0x003C74 : 0xC9C7BA), kShowBound).has_value();
     }
-
     bool RepeatEnabled() { return Session().Window(repeat).enabled; }
     std::string RepeatText() { return Session().Tool({"sent-text", std::to_string(repeat)}); }
 
-    // The file label's pixels as bytes, to compare what it showed at two moments.
-    std::string FileLabel()
+    std::string FileLabel()   // its pixels, to compare what it showed at two moments
     {
         const Image shot = Session().Grab();
         std::string block;
@@ -155,12 +143,12 @@ protected:
         return block;
     }
 
+    // Onto the box's middle with a move over it, as a hand does, then a click.
     void Press(const Box& box, int button = 1, bool inPanel = true)
     {
-        Session().MoveMouse((inPanel ? panelX : clientX) + box.x + box.width / 2 - 3,
-                            (inPanel ? panelY : clientY) + box.y + box.height / 2 - 3);
-        Session().MoveMouse((inPanel ? panelX : clientX) + box.x + box.width / 2,
-                            (inPanel ? panelY : clientY) + box.y + box.height / 2);
+        const int x = (inPanel ? panelX : clientX) + box.x + box.width / 2, y = (inPanel ? panelY : clientY) + box.y + box.height / 2;
+        Session().MoveMouse(x - 3, y);
+        Session().MoveMouse(x, y);
         Session().Click(button);
     }
 
@@ -171,40 +159,37 @@ protected:
         for (const std::string& line : harness::Lines(dialog.Output()))
             if (line.rfind("write ", 0) == 0)
                 writes.push_back(line);
-        const auto expected = [&](const char* key, const std::string& value) {
-            return "write " + Hex("Section") + " " + Hex(Session().Ansi(key)) + " " +
-                   (value.empty() ? "-" : Hex(Session().Ansi(value))) + " " + Hex("C:\\gm\\Glowmere.ini");
+        const auto write = [&](const char* key, const std::string& value) {
+            return "write " + harness::Hex("Section") + " " + harness::Hex(Session().Ansi(key)) + " " +
+                   (value.empty() ? "-" : harness::Hex(Session().Ansi(value))) + " " + harness::Hex("C:\\gm\\Glowmere.ini");
         };
-        EXPECT_EQ(writes, (std::vector<std::string>{expected("BGM区分", kind), expected("BGMﾘﾋﾟｰﾄ", repeatText),
-                                                    expected("BGMﾌｧｲﾙ", file)}));
+        EXPECT_EQ(writes, (std::vector<std::string>{write("BGM区分", kind), write("BGMﾘﾋﾟｰﾄ", repeatText),
+                                                    write("BGMﾌｧｲﾙ", file)}));
     }
 
-    // The open-file dialog: its handle, once its file list shows the folder's music files.
-    uint64_t OpenChooser()
+    // The open-file dialog, once it lists the folder's files: its file types and how many.
+    void ExpectChooser()
     {
-        Press(layout::kFileButton);
         const uint64_t chooser = Session().WaitForWindow(layout::kOpenTitle, kBound);
-        EXPECT_NE(chooser, 0u) << "no open-file dialog titled " << layout::kOpenTitle;
+        ASSERT_NE(chooser, 0u) << "no open-file dialog titled " << layout::kOpenTitle;
         std::string types, listed;
         harness::Eventually(
             [&] {
-                types.clear();
                 for (const harness::ChildWindow& child : Session().Children(chooser)) {
-                    if (child.className == "ComboBox")
-                        types += Session().Tool({"items", std::to_string(child.handle)}) + "|";
+                    if (child.className == "ComboBox" && child.text.empty())
+                        types = Session().Tool({"items", std::to_string(child.handle)});
                     if (child.className == "SysListView32")   // LVM_GETITEMCOUNT
                         listed = Session().Tool({"send", std::to_string(child.handle), "4100", "0", "0"});
                 }
-                return listed == "3" && types.find("BGM") != std::string::npos;
+                return listed == "3" && types == "0 BGMﾌｧｲﾙ (MP3 WAV)";
             },
             kShowBound);
-        EXPECT_NE(types.find("0 BGMﾌｧｲﾙ (MP3 WAV)|"), std::string::npos) << types;
+        EXPECT_EQ(types, "0 BGMﾌｧｲﾙ (MP3 WAV)");
         EXPECT_EQ(listed, "3") << "C:\\音楽 holds three MP3 and WAV files and a text file";
-        return chooser;
     }
 };
 
-TEST_F(SettingsDialog, TheWholeDialogIsInPlaceAnyMouseButtonPicksASourceTheLinkOpensAndTheCloseBoxSavesNothing)
+TEST_F(SettingsDialog, TheWholeDialogAndItsButtonsShowAndAnswerTheMouseAndKeysAndTheCloseBoxSavesNothing)
 {
     WriteSettings(" 1", " 0");
     const std::string original = harness::ReadFile(folder / "Glowmere.ini");
@@ -212,79 +197,85 @@ TEST_F(SettingsDialog, TheWholeDialogIsInPlaceAnyMouseButtonPicksASourceTheLinkO
     EXPECT_EQ(Session().Tool({"icons", "C:\\gm\\Glowmere.scr"}), "1") << "the program carries its icon";
 
     // A fixed frame with a caption (no sizing border, no maximise box), centred across the
-    // screen and a third of the free height down.
+    // screen and a third of the free height down; the children where the layout puts them.
     const harness::WindowInfo window = Session().Window(form);
     EXPECT_EQ(window.style & 0x00C50000, 0x00C00000u);
+    EXPECT_EQ(std::pair(window.clientWidth, window.clientHeight), std::pair(496L, 246L));
     EXPECT_EQ(window.left, (1024 - (window.right - window.left)) / 2);
     EXPECT_EQ(window.top, (768 - (window.bottom - window.top)) / 3);
-    // The child windows where the layout puts them.
-    std::map<std::string, Box> expected = {{"Lumadrift_P_Pic_C ", layout::kPanel},
-                                           {"GlowmereCommand 設定", layout::kSetButton},
-                                           {"GlowmereCommand ｷｬﾝｾﾙ", layout::kCancelButton}};
+    std::map<std::string, std::pair<Box, bool>> places = {
+        {"Lumadrift_P_Pic_C ", {layout::kPanel, false}}, {"ComboBox ", {layout::kRepeatBox, true}},
+        {"GlowmereCommand ...", {layout::kFileButton, true}}, {"GlowmereCommand 設定", {layout::kSetButton, false}},
+        {"GlowmereCommand ｷｬﾝｾﾙ", {layout::kCancelButton, false}}};
     for (const harness::ChildWindow& child : Session().Children(form)) {
-        if (child.className == "Edit")
+        const auto found = places.find(child.className + " " + child.text);
+        if (found == places.end())
             continue;   // the combo box's own edit control
+        const auto& [box, inPanel] = found->second;
         const harness::WindowInfo info = Session().Window(child.handle);
-        const bool inPanel = child.className == "ComboBox" || child.text == "...";
-        const Box box = child.className == "ComboBox" ? layout::kRepeatBox
-                        : child.text == "..."         ? layout::kFileButton
-                                                      : expected[child.className + " " + child.text];
-        EXPECT_TRUE(info.visible) << child.className << child.text;
-        EXPECT_EQ(std::vector<long>({info.left, info.top, info.right - info.left, info.bottom - info.top}),
-                  std::vector<long>({(inPanel ? panelX : clientX) + box.x, (inPanel ? panelY : clientY) + box.y,
+        EXPECT_EQ(std::vector<long>({info.visible, info.left, info.top, info.right - info.left, info.bottom - info.top}),
+                  std::vector<long>({1, (inPanel ? panelX : clientX) + box.x, (inPanel ? panelY : clientY) + box.y,
                                      box.width, box.height}))
-            << child.className << " " << child.text;
+            << found->first;
     }
-
     // The CD source: an empty, enabled repeat box whose list is an empty item, then 1 to 30.
     EXPECT_TRUE(RepeatEnabled());
     EXPECT_EQ(RepeatText(), "");
     const auto items = harness::Lines(Session().Tool({"items", std::to_string(repeat)}));
     ASSERT_EQ(items.size(), 31u);
-    EXPECT_EQ(items.front() + "|" + items[1] + "|" + items.back(), "0 |1 1|30 30");
+    EXPECT_EQ(items[0] + "|" + items[1] + "|" + items[30], "0 |1 1|30 30");
 
     // Kept as build/test-artifacts/settings-dialog/whole-dialog.ppm for a person to look at.
     const Image shot = Session().Screenshot("whole-dialog");
-    int wrongRows = 0;
-    for (int y = 0; y < 246; ++y)
-        wrongRows += shot.At(clientX + 5, clientY + y).Hex() != GradientAt(y);
-    EXPECT_EQ(wrongRows, 0) << "the gradient, row by row";
-    EXPECT_EQ(shot.At(clientX + 300, clientY + 240).Hex(), GradientAt(240));
-    // The texture: a band away from every control, and the band where the tiling starts
-    // again at x = 0 on the panel's last rows.
-    const Image& texture = Picture("panel.bmp");
-    EXPECT_EQ(SameAs(shot, panelX + 250, panelY, texture, 250, 0, 200, 20), 200 * 20);
-    EXPECT_EQ(SameAs(shot, panelX, panelY + 160, texture, 0, 0, 469, 5), 469 * 5);
+    int wrongRows = 0;   // the gradient, worked out here on its own: |sin(y / (246 / 3.142))| × 220
+    for (int y = 0; y < 246; ++y) {
+        const int v = static_cast<int>(std::lround(std::fabs(std::sin(y / (246 / 3.142)) * 220.0)));
+        wrongRows += !shot.At(clientX + 5, clientY + y).Is(v << 16 | v << 8 | (v + 30));
+    }
+    EXPECT_EQ(wrongRows, 0);
+    // The texture: a band away from every control, and where the tiling starts again at x = 0.
+    EXPECT_EQ(SameAs(shot, panelX + 250, panelY, Picture("panel.bmp"), 250, 0, 200, 20), 200 * 20);
+    EXPECT_EQ(SameAs(shot, panelX, panelY + 160, Picture("panel.bmp"), 0, 0, 469, 5), 469 * 5);
     EXPECT_EQ(SelectedMark(), 1);
-    // The heading's black outline; dark text in the heading, the labels and the repeat
-    // caption; the file label's thin border around nothing.
+    // Dark text in the heading, the labels and the repeat caption; the file label's thin
+    // border around nothing; the link underlined across most of its white text.
     const auto dark = [](Rgb p) { return p.Brightness() < 200; };
-    const auto white = [](Rgb p) { return p.r > 235 && p.g > 235 && p.b > 235; };
     const auto within = [&](int x, int y, const Box& b, auto test) {
         return shot.Fraction(x + b.x, y + b.y, x + b.x + b.width, y + b.y + b.height, test);
     };
-    const Box& h = layout::kHeadingFrame;
-    EXPECT_EQ(within(panelX, panelY, {h.x, h.y, h.width, 1}, [](Rgb p) { return p.Is(0); }), 1.0);
-    EXPECT_EQ(within(panelX, panelY, {h.x, h.y + h.height - 1, h.width, 1}, [](Rgb p) { return p.Is(0); }), 1.0);
     for (const Box& label : {layout::kHeadingLabel, layout::kSourceLabels[0], layout::kSourceLabels[1],
                              layout::kSourceLabels[2], layout::kRepeatLabel})
         EXPECT_GT(within(panelX, panelY, label, dark), 0.05) << label.x << "," << label.y;
     const Box& f = layout::kFileLabel;
-    EXPECT_EQ(within(panelX, panelY, {f.x, f.y, f.width, 1}, dark), 1.0);
-    EXPECT_EQ(within(panelX, panelY, {f.x, f.y, 1, f.height}, dark), 1.0);
+    EXPECT_EQ(within(panelX, panelY, {f.x, f.y, f.width, 1}, dark) + within(panelX, panelY, {f.x, f.y, 1, f.height}, dark), 2.0);
     EXPECT_EQ(within(panelX, panelY, {f.x + 2, f.y + 2, 300, 28}, dark), 0.0);
-    // White credit and link on the gradient; the link underlined across most of its text.
-    EXPECT_GT(within(clientX, clientY, layout::kCreditLabel, white), 0.05);
-    EXPECT_GT(within(clientX, clientY, layout::kLinkLabel, white), 0.05);
     double underline = 0;
-    for (int y = layout::kLinkLabel.y; y < layout::kLinkLabel.y + layout::kLinkLabel.height + 2; ++y)
-        underline = std::max(underline, shot.Fraction(clientX + 12, clientY + y, clientX + 160, clientY + y + 1, white));
+    for (int y = layout::kLinkLabel.y; y < layout::kLinkLabel.y + 15; ++y)
+        underline = std::max(underline, within(clientX, clientY, {12, y, 148, 1}, [](Rgb p) { return p.Brightness() > 705; }));
     EXPECT_GT(underline, 0.9);
-    EXPECT_TRUE(white(shot.At(panelX + layout::kRepeatBox.x + 4, panelY + layout::kRepeatBox.y + 4)));
-    EXPECT_EQ(shot.At(panelX + layout::kFileButton.x + 20, panelY + layout::kFileButton.y + 1).Hex(), "C9C7BA");
+    // The buttons at rest: the frame line and the rim inside it; the face falling evenly from
+    // white to (0xC6, 0xC5, 0xD7) at the frame's last row (24); the caption black in the
+    // middle and nowhere near the frame. The disabled file button: its frame, no black.
+    const Box& set = layout::kSetButton;
+    EXPECT_EQ(shot.At(ButtonX(set, 40), ButtonY(set, 23)).Hex() + shot.At(ButtonX(set, 1), ButtonY(set, 10)).Hex() +
+                  shot.At(ButtonX(set, 20), ButtonY(set, 3)).Hex(), "003C74003C74F3F3EE");
+    for (int y = 4; y <= 20; ++y)
+        EXPECT_TRUE(shot.At(ButtonX(set, 8), ButtonY(set, y))
+                        .Near({int(std::lround(255 - 57 * y / 24.0)), int(std::lround(255 - 58 * y / 24.0)),
+                               int(std::lround(255 - 40 * y / 24.0))}, 5))
+            << y;
+    const auto black = [](Rgb p) { return p.Brightness() < 60; };
+    EXPECT_GT(shot.Fraction(ButtonX(set, 20), ButtonY(set, 5), ButtonX(set, 61), ButtonY(set, 19), black), 0.05);
+    EXPECT_EQ(shot.Fraction(ButtonX(set, 4), ButtonY(set, 2), ButtonX(set, 18), ButtonY(set, 23), black), 0.0);
+    const Box& file = layout::kFileButton;
+    EXPECT_EQ(shot.At(ButtonX(file, 20), ButtonY(file, 1)).Hex(), "C9C7BA");
+    EXPECT_EQ(shot.Fraction(ButtonX(file, 4), ButtonY(file, 4), ButtonX(file, 37), ButtonY(file, 21), black), 0.0);
 
-    // A right-button press on "なし", a middle-button press on the file's mark, a left-button
-    // press on "音楽CD": each source enables only its own control.
+    // The disabled file button ignores a click. Then a right-button press on "なし", a
+    // middle-button press on the file's mark, a left-button press on "音楽CD": each source
+    // enables only its own control, and a press beside the labels changes nothing.
+    Press(file);
+    EXPECT_EQ(Session().WaitForWindow(layout::kOpenTitle, Millis(300)), 0u);
     for (const auto& [place, button, source] : {std::tuple{layout::kSourceLabels[0], 3, 0},
                                                 {layout::kSourceMarks[2], 2, 2}, {layout::kSourceLabels[1], 1, 1}}) {
         Press(place, button);
@@ -292,11 +283,35 @@ TEST_F(SettingsDialog, TheWholeDialogIsInPlaceAnyMouseButtonPicksASourceTheLinkO
         EXPECT_TRUE(WaitForFileButton(source == 2)) << source;
         EXPECT_EQ(RepeatEnabled(), source == 1) << source;
     }
-    Press({200, 90, 10, 10});   // beside the labels: nothing changes
+    Press({200, 90, 10, 10});
     std::this_thread::sleep_for(Millis(300));
     EXPECT_EQ(SelectedMark(), 1);
 
-    // The prefix's browser is a script that notes the address it is given; the dialog stays.
+    // Hovering "設定" shows the orange rim within 200 ms (the median of three) and leaving
+    // brings the resting rim back.
+    std::vector<long> hovered;
+    for (int i = 0; i < 3; ++i) {
+        Session().MoveMouse(ButtonX(set, 40), ButtonY(set, 12));
+        hovered.push_back(Session().WaitForPixel(ButtonX(set, 20), ButtonY(set, 3), Colour(0xFDD889), kShowBound).value_or(kShowBound).count());
+        Session().MoveMouse(ButtonX(set, 40), ButtonY(set, 40));
+        EXPECT_TRUE(Session().WaitForPixel(ButtonX(set, 20), ButtonY(set, 3), Colour(0xF3F3EE), kShowBound));
+    }
+    std::sort(hovered.begin(), hovered.end());
+    EXPECT_LE(hovered[1], 200);
+    // Held, "設定" shows the Pressed frame, its line one pixel further in; dragged off, the
+    // blue rim of a focused button; released back on it or off it at once, no Click.
+    Session().Xdotool({"mousemove", std::to_string(ButtonX(set, 40)), std::to_string(ButtonY(set, 12)), "mousedown", "1"});
+    EXPECT_TRUE(Session().WaitForPixel(ButtonX(set, 20), ButtonY(set, 2), Colour(0x003C74), kShowBound));
+    Session().MoveMouse(ButtonX(set, 40), ButtonY(set, 40));
+    EXPECT_TRUE(Session().WaitForPixel(ButtonX(set, 20), ButtonY(set, 2), Colour(0xCEE7FF), kShowBound));
+    Session().Xdotool({"mousemove", std::to_string(ButtonX(set, 40)), std::to_string(ButtonY(set, 12)), "mouseup", "1"});
+    Session().Xdotool({"mousedown", "1", "mousemove", std::to_string(ButtonX(set, 40)), std::to_string(ButtonY(set, 40)),
+                       "mouseup", "1"});
+    // Keys reach the focused button and click nothing.
+    for (const char* key : {"Return", "space", "KP_Enter"})
+        Session().Key(key);
+
+    // The link: the prefix's browser is a script that notes the address it is given.
     const fs::path script = Session().WorkDir() / "browser.sh", opened = Session().WorkDir() / "opened.txt";
     harness::WriteFile(script, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + opened.string() + "'\n");
     fs::permissions(script, fs::perms::owner_all);
@@ -304,9 +319,8 @@ TEST_F(SettingsDialog, TheWholeDialogIsInPlaceAnyMouseButtonPicksASourceTheLinkO
     Press({layout::kLinkLabel.x, layout::kLinkLabel.y, 80, layout::kLinkLabel.height}, 1, false);
     EXPECT_TRUE(harness::Eventually([&] { return harness::ReadFile(opened) == "https://glowmere.example/\n"; }, kBound))
         << harness::ReadFile(opened);
-    EXPECT_TRUE(dialog.Running());
-
-    // The frame's close box after all these changes: nothing is written.
+    // Still open after all that; the frame's close box then writes nothing.
+    EXPECT_TRUE(dialog.Running()) << "a Click of 設定 closed the dialog";
     Session().Post(form, harness::kWmClose);
     EXPECT_EQ(dialog.Wait(kBound), 0);
     EXPECT_EQ(harness::ReadFile(folder / "Glowmere.ini"), original);
@@ -328,14 +342,16 @@ TEST_F(SettingsDialog, ACancelledChooserChangesNothingAndATypedNewFileIsShownAnd
         << "the label shows no path";
 
     // The chooser lists the MP3 and WAV files of the current file's folder. Cancelled, it
-    // leaves the label, the file and the folder: the button clicks again after the focus has
-    // left it, and the next chooser opens in the same folder.
-    ASSERT_NE(OpenChooser(), 0u);
+    // leaves the label, the file and the folder: the button clicks again after the focus
+    // has left it, and the next chooser opens in the same folder.
+    Press(layout::kFileButton);
+    ASSERT_NO_FATAL_FAILURE(ExpectChooser());
     Session().Key("Escape");
     ASSERT_TRUE(Session().WaitForWindowGone(layout::kOpenTitle, kBound));
     EXPECT_EQ(FileLabel(), before);
-    ASSERT_NE(OpenChooser(), 0u);
-    // A name typed bare is taken from there, and need not exist.
+    Press(layout::kFileButton);
+    ASSERT_NO_FATAL_FAILURE(ExpectChooser());
+    // A bare name is taken from there, and need not exist.
     Session().Type("new.mp3");
     Session().Key("Return");
     ASSERT_TRUE(Session().WaitForWindowGone(layout::kOpenTitle, kBound));
@@ -344,14 +360,14 @@ TEST_F(SettingsDialog, ACancelledChooserChangesNothingAndATypedNewFileIsShownAnd
     Press(layout::kSetButton, 1, false);
     ASSERT_EQ(dialog.Wait(kBound), 0);
     ExpectSaved(" 2", " 4", "C:\\音楽\\new.mp3");
-    // The file as the next start reads it: the keys in the ANSI code page (Wine's writer
-    // drops the blank before a number).
+    // As the next start reads the file: the keys in the ANSI code page (Wine's writer drops
+    // the blank before a number).
     const std::string ini = harness::ReadFile(folder / "Glowmere.ini");
     for (const char* entry : {"BGM区分=2\r\n", "BGMﾘﾋﾟｰﾄ=4\r\n", "BGMﾌｧｲﾙ=C:\\音楽\\new.mp3\r\n"})
         EXPECT_NE(ini.find(Session().Ansi(entry)), std::string::npos) << entry;
 }
 
-TEST_F(SettingsDialog, WhenTheIniFileCannotBeWrittenTheTypedTrackIsHandedOverAndTheDialogClosesSilently)
+TEST_F(SettingsDialog, WhenTheIniFileCannotBeWrittenTheTypedTrackIsHandedOverAndAMiddleClickClosesSilently)
 {
     fs::create_directories(folder / "Glowmere.ini");   // a folder where the file should be
     ASSERT_NO_FATAL_FAILURE(Open(true));
@@ -361,13 +377,12 @@ TEST_F(SettingsDialog, WhenTheIniFileCannotBeWrittenTheTypedTrackIsHandedOverAnd
     Press({layout::kRepeatBox.x, layout::kRepeatBox.y, 20, layout::kRepeatBox.height});
     Session().Type("12");
     ASSERT_TRUE(harness::Eventually([&] { return RepeatText() == "12"; }, kShowBound)) << RepeatText();
-    Press(layout::kSetButton, 1, false);
-    // A message box would keep the process from ending.
-    EXPECT_EQ(dialog.Wait(kBound), 0);
+    Press(layout::kSetButton, 2, false);
+    EXPECT_EQ(dialog.Wait(kBound), 0) << "a message box would keep it open";
     ExpectSaved(" 1", " 12", "");
 }
 
-TEST_F(SettingsDialog, CancelLeavesTheFileByteForByte)
+TEST_F(SettingsDialog, ARightClickOnCancelLeavesTheFileByteForByte)
 {
     WriteSettings(" 1", " 5");
     const std::string original = harness::ReadFile(folder / "Glowmere.ini");
@@ -376,7 +391,7 @@ TEST_F(SettingsDialog, CancelLeavesTheFileByteForByte)
     EXPECT_EQ(RepeatText(), "5");
     Press(layout::kSourceLabels[0]);
     ASSERT_TRUE(WaitForMark(0));
-    Press(layout::kCancelButton, 1, false);
+    Press(layout::kCancelButton, 3, false);
     EXPECT_EQ(dialog.Wait(kBound), 0);
     EXPECT_EQ(harness::ReadFile(folder / "Glowmere.ini"), original);
     EXPECT_EQ(fs::last_write_time(folder / "Glowmere.ini"), modified);

@@ -1,41 +1,35 @@
-// testtool.exe: the Wine suites' hands inside Wine. Each call answers one question or does
-// one thing through the Win32 API and prints its answer as UTF-8 lines; a few commands run
-// parts of Glowmere.scr on their own, built from the same sources.
+// testtool.exe: the Wine suites' hands inside Wine. A command answers one question or does
+// one thing through the Win32 API and prints its answer as UTF-8 lines; some run parts of
+// Glowmere.scr on their own, built from the same sources. Arguments come as UTF-16 and reach
+// the A functions in the ANSI code page; handles are decimal.
 //
-//   find <title> | wait-window <title> <ms>   top-level window's handle, or 0 (after <ms>)
-//   wait-gone <title> <ms>            1 once no such window exists, or 0 after <ms>
-//   post|send <hwnd> <msg> <wparam> <lparam>   PostMessageA / SendMessageA: its result
-//   info <hwnd>                       visible enabled parent owner style(hex), the window's
-//                                     left top right bottom, the client area's left top (on
-//                                     the screen) width height, the class, the title
-//   children|visible-children <hwnd>  one line per child: handle class text
-//   items <hwnd>                      a combo box's list, "<index> <text>" (asked in UTF-16:
-//                                     Wine cuts another process's ANSI answers short)
-//   sent-text <hwnd>                  WM_GETTEXT in UTF-16 (GetWindowTextA gives only the
-//                                     stored title of another process's combo or edit)
-//   message-box <caption> <ms>        a #32770 dialog so captioned: handle, then its text
-//                                     as hex ANSI bytes; 0 when none came within <ms>
-//   display-mode                      current width height bits, then the registry's
-//   processes | terminate <id>        process ids and names | TerminateProcess: 1 or 0
-//   cursor                            1 when the foreground's cursor shows, else 0
-//   icons <file>                      how many icons the program file carries
-//   host <title> <w> <h> <x> <y>      a top-level window of that client size; prints its
-//                                     handle and runs until it is closed
-//   preview <w> <h> <x> <y>           the preview form in a host window of this process
-//                                     (under Wine a child painted by another process never
-//                                     reaches the screen); prints the host's handle
-//   read-settings <folder>...         ReadSettings from each <folder>\Glowmere.ini: kind
-//                                     repeat file(hex) folder(hex), one line per folder
-//   dialog                            the settings dialog on the Glowmere.ini beside this
-//                                     program, printing each INI write with the exact bytes
-//                                     handed to WritePrivateProfileStringA (Wine's writer
-//                                     drops a value's leading blank): write <section> <key>
-//                                     <value> <file>, hex, "-" when empty
-//   buttons                           a window with Command buttons (see Buttons below)
-//   serve <folder>                    answers commands one after the other (see Serve)
+//   find <title> | wait-window <title> <ms> | wait-gone <title> <ms>   a top-level window's
+//                          handle or 0 | 1 once no such window is left, or 0 after <ms>
+//   message-box <caption> <ms>   such a dialog's handle (or 0), then its text in hex ANSI
+//   post|send <hwnd> <msg> <wparam> <lparam>   PostMessageA | SendMessageA: the result
+//   info <hwnd>            visible enabled parent owner style(hex), the window's left top right
+//                          bottom, the client area's left top (on the screen) width height,
+//                          the class and the title
+//   children|visible-children <hwnd>   a line for each child: handle class text
+//   items <hwnd> | sent-text <hwnd>    a combo box's list, "<index> <text>" | WM_GETTEXT,
+//                          both asked in UTF-16 (Wine cuts another process's ANSI answers
+//                          short, and GetWindowTextA gives only a stored title)
+//   display-mode           current width height bits, then the registry's
+//   processes | terminate <id> | cursor | icons <file>   ids and names | TerminateProcess |
+//                          1 when the foreground's cursor shows | the program's icon count
+//   host <title> <w> <h> <x> <y> | preview <w> <h> <x> <y>   a window of that size, its
+//                          handle printed, until it is closed | the same with the preview
+//                          form inside (a child painted by another process than its host's
+//                          never reaches the screen under Wine)
+//   read-settings <folder>...   ReadSettings from each <folder>\Glowmere.ini: kind repeat,
+//                          file and folder in hex ANSI ("-" when empty)
+//   dialog                 the settings dialog on the Glowmere.ini beside this program,
+//                          printing "write <section> <key> <value> <file>" (hex ANSI) for
+//                          each text it hands to WritePrivateProfileStringA, whose Wine
+//                          version drops a value's leading blank
+//   serve <folder>         answers commands one after the other (see Serve)
 //
-// Arguments arrive as UTF-16 and go to the A functions in the ANSI code page; handles and
-// numbers are decimal. With GLOWMERE_TEST_DESKTOP set, the command runs inside that desktop.
+// With GLOWMERE_TEST_DESKTOP set, a command runs inside that desktop.
 #include <windows.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
@@ -50,7 +44,6 @@
 #include <vector>
 
 #include "ansi_text_win32.h"
-#include "command_win32.h"
 #include "forms_win32.h"
 #include "preview_win32.h"
 #include "settings_dialog_win32.h"
@@ -90,11 +83,11 @@ std::string ClassOf(HWND window)
     return name;
 }
 
-HWND WaitForWindow(const std::string& title, DWORD ms)
+HWND WaitForWindow(const char* className, const std::string& title, DWORD ms)
 {
     const DWORD start = GetTickCount();
     HWND window = nullptr;
-    while (!(window = FindWindowA(nullptr, title.c_str())) && GetTickCount() - start < ms)
+    while (!(window = FindWindowA(className, title.c_str())) && GetTickCount() - start < ms)
         Sleep(20);
     return window;
 }
@@ -106,31 +99,6 @@ BOOL CALLBACK ListChild(HWND window, LPARAM onlyVisible)
     return TRUE;
 }
 
-BOOL CALLBACK FindDialog(HWND window, LPARAM param)
-{
-    auto* search = reinterpret_cast<std::pair<std::string, HWND>*>(param);
-    if (ClassOf(window) != "#32770" || WindowText(window) != search->first)
-        return TRUE;
-    search->second = window;
-    return FALSE;
-}
-
-// A plain top-level window: its handle printed, the message loop run until it is closed.
-HWND MakeHost(const std::string& title, int width, int height, int x, int y, WNDPROC proc = DefWindowProcA,
-              COLORREF background = RGB(255, 255, 255))
-{
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = proc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = CreateSolidBrush(background);
-    windowClass.lpszClassName = "GlowmereTestHost";
-    RegisterClassA(&windowClass);
-    return CreateWindowExA(0, windowClass.lpszClassName, glowmere::ToAnsi(title).c_str(),
-                           WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width, height, nullptr, nullptr,
-                           windowClass.hInstance, nullptr);
-}
-
 LRESULT CALLBACK QuitOnClose(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_DESTROY)
@@ -138,16 +106,16 @@ LRESULT CALLBACK QuitOnClose(HWND window, UINT message, WPARAM wParam, LPARAM lP
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-int RunMessageLoop()
+HWND MakeHost(const std::string& title, int width, int height, int x, int y)
 {
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (message.message == WM_KEYDOWN && glowmere::button::IsCommand(message.hwnd))
-            Print("key " + std::to_string(GetDlgCtrlID(message.hwnd)) + " " + std::to_string(message.wParam));
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return 0;
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = QuitOnClose;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = "GlowmereTestHost";
+    RegisterClassA(&windowClass);
+    return CreateWindowExA(0, windowClass.lpszClassName, glowmere::ToAnsi(title).c_str(), WS_POPUP | WS_VISIBLE,
+                           x, y, width, height, nullptr, nullptr, windowClass.hInstance, nullptr);
 }
 
 class RecordingPlatform final : public glowmere::SettingsPlatform {
@@ -170,72 +138,6 @@ public:
 private:
     glowmere::SettingsPlatform& real_ = glowmere::SystemSettingsPlatform();
 };
-
-// Buttons: a light green window titled "Glowmere button host" at (100, 100), 400 x 160,
-// with Command buttons made from stored properties as the settings dialog makes its own:
-// 1 "設定" (20, 20), 2 "ｷｬﾝｾﾙ" (120, 20), 3 "..." stored disabled (20, 70), 4 nothing
-// stored (120, 70, 117 x 28), 5 "透明" transparent (260, 20), 6 "閉じる" (260, 70), 81 x 25
-// unless said. It prints "font <id> <face> <charset> <cell height>" for button 1, "ready",
-// then "click <id>", "change <id> <property>" and "key <id> <virtual key>" as they come.
-// A posted WM_APP + 1 (wParam id, lParam 0 or 1) sets a button's Enabled; a Click of
-// button 6 destroys the window from inside the Click, as a dialog's OK closes its form.
-LRESULT CALLBACK ButtonsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    using namespace glowmere::button;
-    if (message == WM_COMMAND && IsCommand(reinterpret_cast<HWND>(lParam))) {
-        const int id = LOWORD(wParam);
-        if (HIWORD(wParam) == kCommandClicked)
-            Print("click " + std::to_string(id));
-        else if (const char* name = CommandChangeName(HIWORD(wParam)))
-            Print("change " + std::to_string(id) + " " + name);
-        if (HIWORD(wParam) == kCommandClicked && id == 6)
-            DestroyWindow(window);
-        return 0;
-    }
-    if (message == WM_APP + 1) {
-        SetCommandEnabled(GetDlgItem(window, static_cast<int>(wParam)), lParam != 0);
-        return 0;
-    }
-    return QuitOnClose(window, message, wParam, lParam);
-}
-
-int Buttons()
-{
-    using namespace glowmere::button;
-    HWND host = MakeHost("Glowmere button host", 400, 160, 100, 100, ButtonsProc, RGB(0xA0, 0xC8, 0xA0));
-    const struct {
-        int x, y, width, height;
-        const char* caption;
-        bool disabled, transparent;
-    } made[6] = {{20, 20, 81, 25, "設定", false, false},    {120, 20, 81, 25, "ｷｬﾝｾﾙ", false, false},
-                 {20, 70, 81, 25, "...", true, false},      {120, 70, 117, 28, nullptr, false, false},
-                 {260, 20, 81, 25, "透明", false, true},    {260, 70, 81, 25, "閉じる", false, false}};
-    for (int i = 0; i < 6; ++i) {
-        PropertyStore stored;
-        if (made[i].disabled)
-            stored.Put("Enabled", false);
-        if (made[i].caption)
-            stored.Put("Caption", std::string(made[i].caption));
-        if (made[i].transparent)
-            stored.Put("Visible", int16_t{0});
-        CreateCommand(host, i + 1, made[i].x, made[i].y, made[i].width, made[i].height, &stored);
-    }
-    EnumChildWindows(host, [](HWND child, LPARAM) { return InitializeCommand(child), TRUE; }, 0);
-
-    HWND first = GetDlgItem(host, 1);
-    HDC dc = GetDC(first);
-    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(first, WM_GETFONT, 0, 0)));
-    char face[LF_FACESIZE] = {};
-    GetTextFaceA(dc, sizeof face, face);
-    TEXTMETRICA metrics = {};
-    GetTextMetricsA(dc, &metrics);
-    SelectObject(dc, previous);
-    ReleaseDC(first, dc);
-    Print("font 1 " + glowmere::FromAnsi(face) + " " + std::to_string(metrics.tmCharSet) + " " +
-          std::to_string(metrics.tmHeight));
-    Print("ready");
-    return RunMessageLoop();
-}
 
 // A copy of this program, started inside the desktop and writing to the same output.
 int RunInDesktop(const char* desktop)
@@ -261,12 +163,17 @@ int Command(const std::vector<std::string>& args)
     const std::string command = arg(0);
 
     if (command == "find" || command == "wait-window") {
-        Print(Decimal(WaitForWindow(ansi(1), command == "find" ? 0 : static_cast<DWORD>(number(2)))));
+        Print(Decimal(WaitForWindow(nullptr, ansi(1), command == "find" ? 0 : static_cast<DWORD>(number(2)))));
     } else if (command == "wait-gone") {
         const DWORD start = GetTickCount();
         while (FindWindowA(nullptr, ansi(1).c_str()) && GetTickCount() - start < static_cast<DWORD>(number(2)))
             Sleep(20);
         Print(FindWindowA(nullptr, ansi(1).c_str()) ? "0" : "1");
+    } else if (command == "message-box") {
+        HWND box = WaitForWindow("#32770", ansi(1), static_cast<DWORD>(number(2)));
+        char text[4096] = {};   // the message is the dialog's static control with id 0xFFFF
+        GetWindowTextA(GetDlgItem(box, 0xFFFF), text, sizeof text);
+        Print(Decimal(box) + "\n" + Hex(text));
     } else if (command == "post" || command == "send") {
         HWND window = ToHandle(arg(1));
         const auto message = static_cast<UINT>(number(2));
@@ -301,17 +208,6 @@ int Command(const std::vector<std::string>& args)
         wchar_t text[4096] = {};
         SendMessageW(ToHandle(arg(1)), WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
         Print(testoutput::FromWide(text, CP_UTF8));
-    } else if (command == "message-box") {
-        std::pair<std::string, HWND> search = {arg(1), nullptr};
-        const DWORD start = GetTickCount();
-        while (EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search)) && GetTickCount() - start < DWORD(number(2)))
-            Sleep(20);
-        Print(Decimal(search.second));
-        // The message is the dialog's static control with id 0xFFFF.
-        char text[4096] = {};
-        GetWindowTextA(GetDlgItem(search.second, 0xFFFF), text, sizeof text);
-        if (search.second)
-            Print(Hex(text));
     } else if (command == "display-mode") {
         DEVMODEA current = {}, registry = {};
         current.dmSize = registry.dmSize = sizeof(DEVMODEA);
@@ -338,15 +234,14 @@ int Command(const std::vector<std::string>& args)
     } else if (command == "icons") {
         Print(std::to_string(ExtractIconExA(ansi(1).c_str(), -1, nullptr, nullptr, 0)));
     } else if (command == "host" || command == "preview") {
-        const bool preview = command == "preview";
-        const size_t at = preview ? 1 : 2;
-        HWND host = MakeHost(preview ? "PreviewHost" : arg(1), number(at), number(at + 1), number(at + 2),
-                             number(at + 3), preview ? DefWindowProcA : QuitOnClose);
+        const size_t at = command == "host" ? 2 : 1;
+        HWND host = MakeHost(at == 2 ? arg(1) : "", number(at), number(at + 1), number(at + 2), number(at + 3));
         Print(Decimal(host));
-        if (!preview)
-            return RunMessageLoop();
-        glowmere::ShowPreviewForm(static_cast<int32_t>(reinterpret_cast<intptr_t>(host)));
-        return glowmere::RunFormsMessageLoop();
+        if (command == "preview" && glowmere::ShowPreviewForm(static_cast<int32_t>(reinterpret_cast<intptr_t>(host))))
+            return glowmere::RunFormsMessageLoop();
+        MSG message;
+        while (GetMessageA(&message, nullptr, 0, 0) > 0)
+            DispatchMessageA(&message);
     } else if (command == "read-settings") {
         for (size_t i = 1; i < args.size(); ++i) {
             glowmere::ReadSettings(glowmere::SystemSettingsPlatform(), ansi(i));
@@ -357,8 +252,6 @@ int Command(const std::vector<std::string>& args)
         glowmere::ReadSettings();
         RecordingPlatform platform;
         glowmere::ShowSettingsDialog(platform);
-    } else if (command == "buttons") {
-        return Buttons();
     } else {
         Print("unknown command: " + command);
         return 2;
