@@ -63,9 +63,10 @@ protected:
     {
         folder = Session().MakeProgramFolder("gm", {"Glowmere.scr", "Glowmere.dll"});
         fs::copy_file(harness::TestProgramsDir() / "testtool.exe", folder / "testtool.exe");
-        fs::remove_all(Session().DriveC() / "音楽");
-        for (const char* file : {"old.mp3", "song.mp3", "tone.wav", "notes.txt"})
-            harness::WriteFile(Session().DriveC() / "音楽" / file, "ID3");
+        // 表 is 95 5C and ソ 83 5C in code page 932: paths are cut at characters, not bytes.
+        fs::remove_all(Session().DriveC() / "表");
+        for (const char* file : {"ソ", "song.mp3", "tone.wav", "notes.txt"})
+            harness::WriteFile(Session().DriveC() / "表" / file, "ID3");
         Session().MoveMouse(1010, 750);   // nothing hovered when the dialog appears
     }
 
@@ -181,11 +182,11 @@ protected:
                     if (child.className == "SysListView32")   // LVM_GETITEMCOUNT
                         listed = Session().Tool({"send", std::to_string(child.handle), "4100", "0", "0"});
                 }
-                return listed == "3" && types == "0 BGMﾌｧｲﾙ (MP3 WAV)";
+                return listed == "2" && types == "0 BGMﾌｧｲﾙ (MP3 WAV)";
             },
             kShowBound);
         EXPECT_EQ(types, "0 BGMﾌｧｲﾙ (MP3 WAV)");
-        EXPECT_EQ(listed, "3") << "C:\\音楽 holds three MP3 and WAV files and a text file";
+        EXPECT_EQ(listed, "2") << "C:\\表 holds an MP3, a WAV, a text file and the current one";
     }
 };
 
@@ -328,7 +329,7 @@ TEST_F(SettingsDialog, TheWholeDialogAndItsButtonsShowAndAnswerTheMouseAndKeysAn
 
 TEST_F(SettingsDialog, ACancelledChooserChangesNothingAndATypedNewFileIsShownAndSavedWithTheRepeatText)
 {
-    WriteSettings(" 2", " 4", "C:\\音楽\\old.mp3");
+    WriteSettings(" 2", " 4", "C:\\表\\ソ");
     ASSERT_NO_FATAL_FAILURE(Open(true));
     EXPECT_EQ(SelectedMark(), 2);
     EXPECT_TRUE(WaitForFileButton(true));
@@ -359,11 +360,11 @@ TEST_F(SettingsDialog, ACancelledChooserChangesNothingAndATypedNewFileIsShownAnd
 
     Press(layout::kSetButton, 1, false);
     ASSERT_EQ(dialog.Wait(kBound), 0);
-    ExpectSaved(" 2", " 4", "C:\\音楽\\new.mp3");
+    ExpectSaved(" 2", " 4", "C:\\表\\new.mp3");
     // As the next start reads the file: the keys in the ANSI code page (Wine's writer drops
     // the blank before a number).
     const std::string ini = harness::ReadFile(folder / "Glowmere.ini");
-    for (const char* entry : {"BGM区分=2\r\n", "BGMﾘﾋﾟｰﾄ=4\r\n", "BGMﾌｧｲﾙ=C:\\音楽\\new.mp3\r\n"})
+    for (const char* entry : {"BGM区分=2\r\n", "BGMﾘﾋﾟｰﾄ=4\r\n", "BGMﾌｧｲﾙ=C:\\表\\new.mp3\r\n"})
         EXPECT_NE(ini.find(Session().Ansi(entry)), std::string::npos) << entry;
 }
 

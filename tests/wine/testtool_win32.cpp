@@ -21,8 +21,6 @@
 //                          handle printed, until it is closed | the same with the preview
 //                          form inside (a child painted by another process than its host's
 //                          never reaches the screen under Wine)
-//   read-settings <folder>...   ReadSettings from each <folder>\Glowmere.ini: kind repeat,
-//                          file and folder in hex ANSI ("-" when empty)
 //   dialog                 the settings dialog on the Glowmere.ini beside this program,
 //                          printing "write <section> <key> <value> <file>" (hex ANSI) for
 //                          each text it hands to WritePrivateProfileStringA, whose Wine
@@ -49,7 +47,6 @@
 #include "settings_dialog_win32.h"
 #include "settings_file.h"
 #include "settings_file_win32.h"
-#include "settings_values.h"
 #include "test_output.h"
 
 namespace {
@@ -242,12 +239,6 @@ int Command(const std::vector<std::string>& args)
         MSG message;
         while (GetMessageA(&message, nullptr, 0, 0) > 0)
             DispatchMessageA(&message);
-    } else if (command == "read-settings") {
-        for (size_t i = 1; i < args.size(); ++i) {
-            glowmere::ReadSettings(glowmere::SystemSettingsPlatform(), ansi(i));
-            Print(std::to_string(glowmere::BgmKind) + " " + std::to_string(glowmere::BgmRepeat) + " " +
-                  HexOrDash(glowmere::BgmFile) + " " + HexOrDash(glowmere::BgmFolder));
-        }
     } else if (command == "dialog") {
         glowmere::ReadSettings();
         RecordingPlatform platform;
