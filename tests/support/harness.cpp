@@ -443,12 +443,14 @@ std::string WineSession::Tool(const std::vector<std::string>& args, Millis timeo
 
 uint64_t WineSession::WaitForWindow(const std::string& title, Millis timeout)
 {
-    return std::stoull("0" + Tool({"wait-window", title, std::to_string(timeout.count())}, timeout + Millis(30000)));
+    uint64_t window = 0;
+    Eventually([&] { return (window = FindWindow(title)) != 0; }, timeout, Millis(20));
+    return window;
 }
 
 bool WineSession::WaitForWindowGone(const std::string& title, Millis timeout)
 {
-    return Tool({"wait-gone", title, std::to_string(timeout.count())}, timeout + Millis(30000)) == "1";
+    return Eventually([&] { return FindWindow(title) == 0; }, timeout, Millis(20));
 }
 
 WindowInfo WineSession::Window(uint64_t handle)
@@ -462,13 +464,13 @@ WindowInfo WineSession::Window(uint64_t handle)
     return info;
 }
 
-std::vector<ChildWindow> WineSession::Children(uint64_t parent, bool visibleOnly)
+std::vector<ChildWindow> WineSession::Children(uint64_t parent)
 {
     std::vector<ChildWindow> children;
-    for (const std::string& line : Lines(Tool({visibleOnly ? "visible-children" : "children", std::to_string(parent)}))) {
+    for (const std::string& line : Lines(Tool({"children", std::to_string(parent)}))) {
         std::istringstream in(line);
         ChildWindow& child = children.emplace_back();
-        in >> child.handle >> child.className;
+        in >> child.handle >> child.visible >> child.className;
         std::getline(in >> std::ws, child.text);
     }
     return children;
@@ -476,7 +478,9 @@ std::vector<ChildWindow> WineSession::Children(uint64_t parent, bool visibleOnly
 
 std::pair<uint64_t, std::string> WineSession::WaitForMessageBox(const std::string& caption, Millis timeout)
 {
-    const auto lines = Lines(Tool({"message-box", caption, std::to_string(timeout.count())}, timeout + Millis(30000)));
+    std::vector<std::string> lines;
+    Eventually([&] { return !(lines = Lines(Tool({"message-box", caption}))).empty() && lines[0] != "0"; }, timeout,
+               Millis(20));
     return {lines.empty() ? 0 : std::stoull(lines[0]), lines.size() > 1 ? FromHex(lines[1]) : std::string()};
 }
 

@@ -137,6 +137,7 @@ struct WindowInfo {
 
 struct ChildWindow {
     uint64_t handle = 0;
+    bool visible = false;
     std::string className, text;
 };
 
@@ -171,11 +172,11 @@ public:
     std::string Tool(const std::vector<std::string>& args, Millis timeout = Millis(30000));
 
     // Top-level windows by title (UTF-8; FindWindowA gets it in the ANSI code page): 0 for none.
-    uint64_t FindWindow(const std::string& title) { return std::stoull("0" + Tool({"find", title})); }
+    uint64_t FindWindow(const std::string& title) { return std::stoull(Tool({"find", title})); }
     uint64_t WaitForWindow(const std::string& title, Millis timeout);
     bool WaitForWindowGone(const std::string& title, Millis timeout);
     WindowInfo Window(uint64_t handle);
-    std::vector<ChildWindow> Children(uint64_t parent, bool visibleOnly = false);
+    std::vector<ChildWindow> Children(uint64_t parent);
     // A dialog with that caption: its handle (0: none) and its text in the ANSI code page.
     std::pair<uint64_t, std::string> WaitForMessageBox(const std::string& caption, Millis timeout);
     void Post(uint64_t window, unsigned message, long long wParam = 0, long long lParam = 0);

@@ -61,10 +61,10 @@ TEST(ShellStartup, WithoutTheRendererItsMessageShowsUntilDismissedThenTheProgram
     harness::Eventually(
         [&] {
             controls.clear();
-            for (const harness::ChildWindow& child : Session().Children(box, true)) {
+            for (const harness::ChildWindow& child : Session().Children(box)) {
                 if (child.className == "Static" && Session().Tool({"send", std::to_string(child.handle), "369", "0", "0"}) != "0")
                     controls.insert("an icon");   // STM_GETICON
-                if (!child.text.empty())
+                if (child.visible && !child.text.empty())
                     controls.insert(child.className + " " + child.text);
             }
             return controls.size() >= 2;

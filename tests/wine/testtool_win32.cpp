@@ -3,29 +3,28 @@
 // Glowmere.scr on their own, built from the same sources. Arguments come as UTF-16 and reach
 // the A functions in the ANSI code page; handles are decimal.
 //
-//   find <title> | wait-window <title> <ms> | wait-gone <title> <ms>   a top-level window's
-//                          handle or 0 | 1 once no such window is left, or 0 after <ms>
-//   message-box <caption> <ms>   such a dialog's handle (or 0), then its text in hex ANSI
+//   find <title> [<class>]  a top-level window's handle, or 0
+//   message-box <caption>   such a dialog's handle (or 0), then its text in hex ANSI
 //   post|send <hwnd> <msg> <wparam> <lparam>   PostMessageA | SendMessageA: the result
-//   info <hwnd>            visible enabled parent owner style(hex), the window's left top right
-//                          bottom, the client area's left top (on the screen) width height,
-//                          the class and the title
-//   children|visible-children <hwnd>   a line for each child: handle class text
-//   items <hwnd> | sent-text <hwnd>    a combo box's list, "<index> <text>" | WM_GETTEXT,
-//                          both asked in UTF-16 (Wine cuts another process's ANSI answers
-//                          short, and GetWindowTextA gives only a stored title)
-//   display-mode           current width height bits, then the registry's
+//   info <hwnd>             visible enabled parent owner style(hex), the window's left top
+//                           right bottom, the client area's left top (on the screen) width
+//                           height, the class and the title
+//   children <hwnd>         a line for each child: handle visible class text
+//   items <hwnd> | sent-text <hwnd>   a combo box's list, "<index> <text>" | WM_GETTEXT,
+//                           asked in UTF-16 (Wine cuts another process's ANSI answers short,
+//                           and GetWindowTextA gives only a stored title)
+//   display-mode            current width height bits, then the registry's
 //   processes | terminate <id> | cursor | icons <file>   ids and names | TerminateProcess |
-//                          1 when the foreground's cursor shows | the program's icon count
+//                           1 when the foreground's cursor shows | the program's icon count
 //   host <title> <w> <h> <x> <y> | preview <w> <h> <x> <y>   a window of that size, its
-//                          handle printed, until it is closed | the same with the preview
-//                          form inside (a child painted by another process than its host's
-//                          never reaches the screen under Wine)
-//   dialog                 the settings dialog on the Glowmere.ini beside this program,
-//                          printing "write <section> <key> <value> <file>" (hex ANSI) for
-//                          each text it hands to WritePrivateProfileStringA, whose Wine
-//                          version drops a value's leading blank
-//   serve <folder>         answers commands one after the other (see Serve)
+//                           handle printed, until it is closed | the same with the preview
+//                           form inside (a child painted by another process than its host's
+//                           never reaches the screen under Wine)
+//   dialog                  the settings dialog on the Glowmere.ini beside this program,
+//                           printing "write <section> <key> <value> <file>" (hex ANSI, "-"
+//                           when empty) for each text it hands to WritePrivateProfileStringA,
+//                           whose Wine version drops a value's leading blank
+//   serve <folder>          answers commands one after the other (see Serve)
 //
 // With GLOWMERE_TEST_DESKTOP set, a command runs inside that desktop.
 #include <windows.h>
@@ -37,7 +36,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -55,15 +53,13 @@ using testoutput::Hex;
 
 FILE* output = stdout;   // a served command's answer file
 
-// One line, flushed at once: the test reading it may be waiting for this very line.
 void Print(const std::string& line)
 {
     std::fprintf(output, "%s\n", line.c_str());
-    std::fflush(output);
+    std::fflush(output);   // the test may be waiting for this very line
 }
 
 std::string HexOrDash(const std::string& bytes) { return bytes.empty() ? "-" : Hex(bytes); }
-HWND ToHandle(const std::string& text) { return reinterpret_cast<HWND>(std::strtoull(text.c_str(), nullptr, 10)); }
 std::string Decimal(const void* handle) { return std::to_string(reinterpret_cast<uintptr_t>(handle)); }
 
 std::string WindowText(HWND window)
@@ -80,19 +76,9 @@ std::string ClassOf(HWND window)
     return name;
 }
 
-HWND WaitForWindow(const char* className, const std::string& title, DWORD ms)
+BOOL CALLBACK ListChild(HWND window, LPARAM)
 {
-    const DWORD start = GetTickCount();
-    HWND window = nullptr;
-    while (!(window = FindWindowA(className, title.c_str())) && GetTickCount() - start < ms)
-        Sleep(20);
-    return window;
-}
-
-BOOL CALLBACK ListChild(HWND window, LPARAM onlyVisible)
-{
-    if (!onlyVisible || IsWindowVisible(window))
-        Print(Decimal(window) + " " + ClassOf(window) + " " + WindowText(window));
+    Print(Decimal(window) + " " + (IsWindowVisible(window) ? "1 " : "0 ") + ClassOf(window) + " " + WindowText(window));
     return TRUE;
 }
 
@@ -101,18 +87,6 @@ LRESULT CALLBACK QuitOnClose(HWND window, UINT message, WPARAM wParam, LPARAM lP
     if (message == WM_DESTROY)
         PostQuitMessage(0);
     return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND MakeHost(const std::string& title, int width, int height, int x, int y)
-{
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = QuitOnClose;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    windowClass.lpszClassName = "GlowmereTestHost";
-    RegisterClassA(&windowClass);
-    return CreateWindowExA(0, windowClass.lpszClassName, glowmere::ToAnsi(title).c_str(), WS_POPUP | WS_VISIBLE,
-                           x, y, width, height, nullptr, nullptr, windowClass.hInstance, nullptr);
 }
 
 class RecordingPlatform final : public glowmere::SettingsPlatform {
@@ -136,74 +110,51 @@ private:
     glowmere::SettingsPlatform& real_ = glowmere::SystemSettingsPlatform();
 };
 
-// A copy of this program, started inside the desktop and writing to the same output.
-int RunInDesktop(const char* desktop)
-{
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.lpDesktop = const_cast<char*>(desktop);
-    PROCESS_INFORMATION process = {};
-    SetEnvironmentVariableA("GLOWMERE_TEST_DESKTOP", nullptr);
-    if (!CreateProcessA(nullptr, GetCommandLineA(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
-        return 3;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 3;
-    GetExitCodeProcess(process.hProcess, &code);
-    return static_cast<int>(code);
-}
-
 int Command(const std::vector<std::string>& args)
 {
     const auto arg = [&](size_t i) { return i < args.size() ? args[i] : std::string(); };
     const auto ansi = [&](size_t i) { return glowmere::ToAnsi(arg(i)); };
     const auto number = [&](size_t i) { return static_cast<int>(std::strtoll(arg(i).c_str(), nullptr, 10)); };
+    const auto handle = [&](size_t i) { return reinterpret_cast<HWND>(std::strtoull(arg(i).c_str(), nullptr, 10)); };
     const std::string command = arg(0);
 
-    if (command == "find" || command == "wait-window") {
-        Print(Decimal(WaitForWindow(nullptr, ansi(1), command == "find" ? 0 : static_cast<DWORD>(number(2)))));
-    } else if (command == "wait-gone") {
-        const DWORD start = GetTickCount();
-        while (FindWindowA(nullptr, ansi(1).c_str()) && GetTickCount() - start < static_cast<DWORD>(number(2)))
-            Sleep(20);
-        Print(FindWindowA(nullptr, ansi(1).c_str()) ? "0" : "1");
+    if (command == "find") {
+        Print(Decimal(FindWindowA(args.size() > 2 ? ansi(2).c_str() : nullptr, ansi(1).c_str())));
     } else if (command == "message-box") {
-        HWND box = WaitForWindow("#32770", ansi(1), static_cast<DWORD>(number(2)));
+        HWND box = FindWindowA("#32770", ansi(1).c_str());
         char text[4096] = {};   // the message is the dialog's static control with id 0xFFFF
         GetWindowTextA(GetDlgItem(box, 0xFFFF), text, sizeof text);
         Print(Decimal(box) + "\n" + Hex(text));
     } else if (command == "post" || command == "send") {
-        HWND window = ToHandle(arg(1));
         const auto message = static_cast<UINT>(number(2));
         const auto wParam = static_cast<WPARAM>(number(3));
         const auto lParam = static_cast<LPARAM>(number(4));
-        Print(std::to_string(command == "post" ? PostMessageA(window, message, wParam, lParam)
-                                               : SendMessageA(window, message, wParam, lParam)));
+        Print(std::to_string(command == "post" ? PostMessageA(handle(1), message, wParam, lParam)
+                                               : SendMessageA(handle(1), message, wParam, lParam)));
     } else if (command == "info") {
-        HWND window = ToHandle(arg(1));
+        HWND window = handle(1);
         RECT rect = {}, client = {};
         POINT origin = {0, 0};
         GetWindowRect(window, &rect);
         GetClientRect(window, &client);
         ClientToScreen(window, &origin);
         char line[256];
-        std::snprintf(line, sizeof line, "%d %d %s %s %lx %ld %ld %ld %ld %ld %ld %ld %ld ", IsWindowVisible(window) ? 1 : 0,
-                      IsWindowEnabled(window) ? 1 : 0, Decimal(GetParent(window)).c_str(),
-                      Decimal(GetWindow(window, GW_OWNER)).c_str(),
-                      static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)), rect.left, rect.top, rect.right,
-                      rect.bottom, origin.x, origin.y, client.right, client.bottom);
+        std::snprintf(line, sizeof line, "%d %d %s %s %lx %ld %ld %ld %ld %ld %ld %ld %ld ", IsWindowVisible(window),
+                      IsWindowEnabled(window), Decimal(GetParent(window)).c_str(),
+                      Decimal(GetWindow(window, GW_OWNER)).c_str(), static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)),
+                      rect.left, rect.top, rect.right, rect.bottom, origin.x, origin.y, client.right, client.bottom);
         Print(line + ClassOf(window) + " " + WindowText(window));
-    } else if (command == "children" || command == "visible-children") {
-        EnumChildWindows(ToHandle(arg(1)), ListChild, command == "visible-children");
+    } else if (command == "children") {
+        EnumChildWindows(handle(1), ListChild, 0);
     } else if (command == "items") {
-        HWND box = ToHandle(arg(1));
-        for (LRESULT i = 0, count = SendMessageW(box, CB_GETCOUNT, 0, 0); i < count; ++i) {
-            std::wstring text(static_cast<size_t>(SendMessageW(box, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
-            SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        for (LRESULT i = 0, count = SendMessageW(handle(1), CB_GETCOUNT, 0, 0); i < count; ++i) {
+            std::wstring text(static_cast<size_t>(SendMessageW(handle(1), CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+            SendMessageW(handle(1), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
             Print(std::to_string(i) + " " + testoutput::FromWide(text.c_str(), CP_UTF8));
         }
     } else if (command == "sent-text") {
         wchar_t text[4096] = {};
-        SendMessageW(ToHandle(arg(1)), WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
+        SendMessageW(handle(1), WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
         Print(testoutput::FromWide(text, CP_UTF8));
     } else if (command == "display-mode") {
         DEVMODEA current = {}, registry = {};
@@ -232,7 +183,15 @@ int Command(const std::vector<std::string>& args)
         Print(std::to_string(ExtractIconExA(ansi(1).c_str(), -1, nullptr, nullptr, 0)));
     } else if (command == "host" || command == "preview") {
         const size_t at = command == "host" ? 2 : 1;
-        HWND host = MakeHost(at == 2 ? arg(1) : "", number(at), number(at + 1), number(at + 2), number(at + 3));
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = QuitOnClose;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        windowClass.lpszClassName = "GlowmereTestHost";
+        RegisterClassA(&windowClass);
+        HWND host = CreateWindowExA(0, windowClass.lpszClassName, at == 2 ? ansi(1).c_str() : "", WS_POPUP | WS_VISIBLE,
+                                    number(at + 2), number(at + 3), number(at), number(at + 1), nullptr, nullptr,
+                                    windowClass.hInstance, nullptr);
         Print(Decimal(host));
         if (command == "preview" && glowmere::ShowPreviewForm(static_cast<int32_t>(reinterpret_cast<intptr_t>(host))))
             return glowmere::RunFormsMessageLoop();
@@ -252,7 +211,7 @@ int Command(const std::vector<std::string>& args)
 
 // Answers the commands written to <folder>\request (one argument a line, UTF-8) in
 // <folder>\answer, one after the other, until the request is "quit": one process for all
-// the questions of a session, instead of a process start for each.
+// the questions of a session instead of a process start for each.
 int Serve(const std::string& folder)
 {
     const std::string request = folder + "\\request", answer = folder + "\\answer";
@@ -263,12 +222,11 @@ int Serve(const std::string& folder)
             continue;
         }
         std::vector<std::string> args(1);
-        for (int c; (c = std::fgetc(in)) != EOF;) {
+        for (int c; (c = std::fgetc(in)) != EOF;)
             if (c == '\n')
                 args.emplace_back();
             else
                 args.back().push_back(static_cast<char>(c));
-        }
         std::fclose(in);
         DeleteFileA(request.c_str());
         if (args[0] == "quit")
@@ -279,6 +237,22 @@ int Serve(const std::string& folder)
         output = stdout;
         MoveFileExA((answer + ".new").c_str(), answer.c_str(), MOVEFILE_REPLACE_EXISTING);
     }
+}
+
+// A copy of this program, started inside the desktop and writing to the same output.
+int RunInDesktop(const char* desktop)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.lpDesktop = const_cast<char*>(desktop);
+    PROCESS_INFORMATION process = {};
+    SetEnvironmentVariableA("GLOWMERE_TEST_DESKTOP", nullptr);
+    if (!CreateProcessA(nullptr, GetCommandLineA(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
+        return 3;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 3;
+    GetExitCodeProcess(process.hProcess, &code);
+    return static_cast<int>(code);
 }
 
 }  // namespace
