@@ -20,7 +20,6 @@ using harness::Millis;
 using harness::Rgb;
 using layout::Box;
 
-constexpr char kTitle[] = "<Glowmere>";
 const Millis kBound(30000), kShowBound(10000);
 
 harness::WineSession& Session()
@@ -57,7 +56,7 @@ protected:
     fs::path folder;
     harness::Process dialog;
     uint64_t form = 0, repeat = 0;
-    int clientX = 0, clientY = 0, panelX = 0, panelY = 0;   // on the screen
+    int clientX = 0, clientY = 0;   // the client area's top left on the screen
 
     void SetUp() override
     {
@@ -89,26 +88,27 @@ protected:
     {
         dialog = recording ? Session().Start(folder / "testtool.exe", {"dialog"})
                            : Session().Start(folder / "Glowmere.scr", {"/c"});
-        form = Session().WaitForWindow(kTitle, kBound);
+        form = Session().WaitForWindow("<Glowmere>", kBound);
         ASSERT_NE(form, 0u) << dialog.Output();
         harness::WindowInfo info;
         ASSERT_TRUE(harness::Eventually([&] { return (info = Session().Window(form)).visible; }, kBound));
         clientX = info.clientX;
         clientY = info.clientY;
-        panelX = clientX + layout::kPanel.x;
-        panelY = clientY + layout::kPanel.y;
         for (const harness::ChildWindow& child : Session().Children(form))
             repeat = child.className == "ComboBox" ? child.handle : repeat;
         // The gradient at half height left of the panel, the heading's frame, the last button.
+        const Box heading = Screen(layout::kHeadingFrame), cancel = Screen(layout::kCancelButton, false);
         for (const auto& [x, y, colour] : {std::array{clientX + 4, clientY + 123, 0xDCDCFA},
-                                           {panelX + layout::kHeadingFrame.x + 50, panelY + layout::kHeadingFrame.y, 0},
-                                           {ButtonX(layout::kCancelButton, 40), ButtonY(layout::kCancelButton, 1), 0x003C74}})
-            ASSERT_TRUE(Session().WaitForPixel(x, y, Colour(colour), kShowBound)) << "not painted at " << x << "," << y;
+                                           {heading.x + 50, heading.y, 0}, {cancel.x + 40, cancel.y + 1, 0x003C74}})
+            ASSERT_TRUE(Session().WaitForPixel(x, y, Colour(colour), kBound)) << "not painted at " << x << "," << y;
     }
 
-    // A point of a button (the file button sits in the panel, the others on the form).
-    int ButtonX(const Box& b, int x) const { return (&b == &layout::kFileButton ? panelX : clientX) + b.x + x; }
-    int ButtonY(const Box& b, int y) const { return (&b == &layout::kFileButton ? panelY : clientY) + b.y + y; }
+    // A box on the screen: the panel's boxes are relative to the panel, the others to the form.
+    Box Screen(const Box& b, bool inPanel = true) const
+    {
+        return {b.x + clientX + (inPanel ? layout::kPanel.x : 0), b.y + clientY + (inPanel ? layout::kPanel.y : 0),
+                b.width, b.height};
+    }
 
     // Which source mark shows selected: 0 to 2, or -2 when a mark is neither picture.
     int SelectedMark()
@@ -116,10 +116,10 @@ protected:
         const Image shot = Session().Grab();
         int selected = -1;
         for (int source = 0; source < 3; ++source) {
-            const Box& mark = layout::kSourceMarks[source];
-            if (SameAs(shot, panelX + mark.x, panelY + mark.y, Picture("radio_on.bmp"), 0, 0, 12, 12) == 144)
+            const Box mark = Screen(layout::kSourceMarks[source]);
+            if (SameAs(shot, mark.x, mark.y, Picture("radio_on.bmp"), 0, 0, 12, 12) == 144)
                 selected = selected == -1 ? source : -2;
-            else if (SameAs(shot, panelX + mark.x, panelY + mark.y, Picture("radio_off.bmp"), 0, 0, 12, 12) != 144)
+            else if (SameAs(shot, mark.x, mark.y, Picture("radio_off.bmp"), 0, 0, 12, 12) != 144)
                 return -2;
         }
         return selected;
@@ -128,28 +128,28 @@ protected:
 
     bool WaitForFileButton(bool enabled)
     {
-        return Session().WaitForPixel(ButtonX(layout::kFileButton, 20), ButtonY(layout::kFileButton, 1),
-                                      Colour(enabled ? 0x003C74 : 0xC9C7BA), kShowBound).has_value();
+        const Box file = Screen(layout::kFileButton);
+        return Session().WaitForPixel(file.x + 20, file.y + 1, Colour(enabled ? 0x003C74 : 0xC9C7BA), kShowBound).has_value();
     }
-    bool RepeatEnabled() { return Session().Window(repeat).enabled; }
     std::string RepeatText() { return Session().Tool({"sent-text", std::to_string(repeat)}); }
 
     std::string FileLabel()   // its pixels, to compare what it showed at two moments
     {
         const Image shot = Session().Grab();
+        const Box label = Screen(layout::kFileLabel);
         std::string block;
-        for (int y = 0; y < layout::kFileLabel.height; ++y)
-            for (int x = 0; x < layout::kFileLabel.width; ++x)
-                block += shot.At(panelX + layout::kFileLabel.x + x, panelY + layout::kFileLabel.y + y).Hex();
+        for (int y = 0; y < label.height; ++y)
+            for (int x = 0; x < label.width; ++x)
+                block += shot.At(label.x + x, label.y + y).Hex();
         return block;
     }
 
     // Onto the box's middle with a move over it, as a hand does, then a click.
     void Press(const Box& box, int button = 1, bool inPanel = true)
     {
-        const int x = (inPanel ? panelX : clientX) + box.x + box.width / 2, y = (inPanel ? panelY : clientY) + box.y + box.height / 2;
-        Session().MoveMouse(x - 3, y);
-        Session().MoveMouse(x, y);
+        const Box b = Screen(box, inPanel);
+        Session().MoveMouse(b.x + b.width / 2 - 3, b.y + b.height / 2);
+        Session().MoveMouse(b.x + b.width / 2, b.y + b.height / 2);
         Session().Click(button);
     }
 
@@ -168,7 +168,7 @@ protected:
                                                     write("BGMﾌｧｲﾙ", file)}));
     }
 
-    // The open-file dialog, once it lists the folder's files: its file types and how many.
+    // The open-file dialog, once it lists its folder's files: its file types and how many.
     void ExpectChooser()
     {
         const uint64_t chooser = Session().WaitForWindow(layout::kOpenTitle, kBound);
@@ -185,8 +185,7 @@ protected:
                 return listed == "2" && types == "0 BGMﾌｧｲﾙ (MP3 WAV)";
             },
             kShowBound);
-        EXPECT_EQ(types, "0 BGMﾌｧｲﾙ (MP3 WAV)");
-        EXPECT_EQ(listed, "2") << "C:\\表 holds an MP3, a WAV, a text file and the current one";
+        EXPECT_EQ(types + " " + listed, "0 BGMﾌｧｲﾙ (MP3 WAV) 2") << "C:\\表 holds an MP3, a WAV, a text file and ソ";
     }
 };
 
@@ -196,31 +195,29 @@ TEST_F(SettingsDialog, TheWholeDialogAndItsButtonsShowAndAnswerTheMouseAndKeysAn
     const std::string original = harness::ReadFile(folder / "Glowmere.ini");
     ASSERT_NO_FATAL_FAILURE(Open(false));
     EXPECT_EQ(Session().Tool({"icons", "C:\\gm\\Glowmere.scr"}), "1") << "the program carries its icon";
-
     // A fixed frame with a caption (no sizing border, no maximise box), centred across the
     // screen and a third of the free height down; the children where the layout puts them.
     const harness::WindowInfo window = Session().Window(form);
     EXPECT_EQ(window.style & 0x00C50000, 0x00C00000u);
-    EXPECT_EQ(std::pair(window.clientWidth, window.clientHeight), std::pair(496L, 246L));
-    EXPECT_EQ(window.left, (1024 - (window.right - window.left)) / 2);
-    EXPECT_EQ(window.top, (768 - (window.bottom - window.top)) / 3);
-    std::map<std::string, std::pair<Box, bool>> places = {
-        {"Lumadrift_P_Pic_C ", {layout::kPanel, false}}, {"ComboBox ", {layout::kRepeatBox, true}},
-        {"GlowmereCommand ...", {layout::kFileButton, true}}, {"GlowmereCommand 設定", {layout::kSetButton, false}},
-        {"GlowmereCommand ｷｬﾝｾﾙ", {layout::kCancelButton, false}}};
+    EXPECT_EQ(std::vector<long>({window.clientWidth, window.clientHeight, window.left, window.top}),
+              std::vector<long>({496, 246, (1024 - (window.right - window.left)) / 2, (768 - (window.bottom - window.top)) / 3}));
+    const std::map<std::string, Box> places = {
+        {"Lumadrift_P_Pic_C ", Screen(layout::kPanel, false)}, {"ComboBox ", Screen(layout::kRepeatBox)},
+        {"GlowmereCommand ...", Screen(layout::kFileButton)}, {"GlowmereCommand 設定", Screen(layout::kSetButton, false)},
+        {"GlowmereCommand ｷｬﾝｾﾙ", Screen(layout::kCancelButton, false)}};
+    int placed = 0;
     for (const harness::ChildWindow& child : Session().Children(form)) {
         const auto found = places.find(child.className + " " + child.text);
         if (found == places.end())
             continue;   // the combo box's own edit control
-        const auto& [box, inPanel] = found->second;
         const harness::WindowInfo info = Session().Window(child.handle);
-        EXPECT_EQ(std::vector<long>({info.visible, info.left, info.top, info.right - info.left, info.bottom - info.top}),
-                  std::vector<long>({1, (inPanel ? panelX : clientX) + box.x, (inPanel ? panelY : clientY) + box.y,
-                                     box.width, box.height}))
-            << found->first;
+        const Box& b = found->second;
+        placed += std::vector<long>({info.visible, info.left, info.top, info.right - info.left, info.bottom - info.top}) ==
+                  std::vector<long>({1, b.x, b.y, b.width, b.height});
     }
+    EXPECT_EQ(placed, 5);
     // The CD source: an empty, enabled repeat box whose list is an empty item, then 1 to 30.
-    EXPECT_TRUE(RepeatEnabled());
+    EXPECT_TRUE(Session().Window(repeat).enabled);
     EXPECT_EQ(RepeatText(), "");
     const auto items = harness::Lines(Session().Tool({"items", std::to_string(repeat)}));
     ASSERT_EQ(items.size(), 31u);
@@ -235,81 +232,77 @@ TEST_F(SettingsDialog, TheWholeDialogAndItsButtonsShowAndAnswerTheMouseAndKeysAn
     }
     EXPECT_EQ(wrongRows, 0);
     // The texture: a band away from every control, and where the tiling starts again at x = 0.
-    EXPECT_EQ(SameAs(shot, panelX + 250, panelY, Picture("panel.bmp"), 250, 0, 200, 20), 200 * 20);
-    EXPECT_EQ(SameAs(shot, panelX, panelY + 160, Picture("panel.bmp"), 0, 0, 469, 5), 469 * 5);
+    const Box panel = Screen(layout::kPanel, false);
+    EXPECT_EQ(SameAs(shot, panel.x + 250, panel.y, Picture("panel.bmp"), 250, 0, 200, 20), 200 * 20);
+    EXPECT_EQ(SameAs(shot, panel.x, panel.y + 160, Picture("panel.bmp"), 0, 0, 469, 5), 469 * 5);
     EXPECT_EQ(SelectedMark(), 1);
     // Dark text in the heading, the labels and the repeat caption; the file label's thin
     // border around nothing; the link underlined across most of its white text.
+    const auto within = [&](const Box& b, auto test) { return shot.Fraction(b.x, b.y, b.x + b.width, b.y + b.height, test); };
     const auto dark = [](Rgb p) { return p.Brightness() < 200; };
-    const auto within = [&](int x, int y, const Box& b, auto test) {
-        return shot.Fraction(x + b.x, y + b.y, x + b.x + b.width, y + b.y + b.height, test);
-    };
     for (const Box& label : {layout::kHeadingLabel, layout::kSourceLabels[0], layout::kSourceLabels[1],
                              layout::kSourceLabels[2], layout::kRepeatLabel})
-        EXPECT_GT(within(panelX, panelY, label, dark), 0.05) << label.x << "," << label.y;
-    const Box& f = layout::kFileLabel;
-    EXPECT_EQ(within(panelX, panelY, {f.x, f.y, f.width, 1}, dark) + within(panelX, panelY, {f.x, f.y, 1, f.height}, dark), 2.0);
-    EXPECT_EQ(within(panelX, panelY, {f.x + 2, f.y + 2, 300, 28}, dark), 0.0);
+        EXPECT_GT(within(Screen(label), dark), 0.05) << label.x << "," << label.y;
+    const Box f = Screen(layout::kFileLabel);
+    EXPECT_EQ(within({f.x, f.y, f.width, 1}, dark) + within({f.x, f.y, 1, f.height}, dark), 2.0);
+    EXPECT_EQ(within({f.x + 2, f.y + 2, 300, 28}, dark), 0.0);
     double underline = 0;
-    for (int y = layout::kLinkLabel.y; y < layout::kLinkLabel.y + 15; ++y)
-        underline = std::max(underline, within(clientX, clientY, {12, y, 148, 1}, [](Rgb p) { return p.Brightness() > 705; }));
+    for (int y = 0; y < 15; ++y)
+        underline = std::max(underline, within({clientX + 12, clientY + layout::kLinkLabel.y + y, 148, 1},
+                                               [](Rgb p) { return p.Brightness() > 705; }));
     EXPECT_GT(underline, 0.9);
     // The buttons at rest: the frame line and the rim inside it; the face falling evenly from
     // white to (0xC6, 0xC5, 0xD7) at the frame's last row (24); the caption black in the
     // middle and nowhere near the frame. The disabled file button: its frame, no black.
-    const Box& set = layout::kSetButton;
-    EXPECT_EQ(shot.At(ButtonX(set, 40), ButtonY(set, 23)).Hex() + shot.At(ButtonX(set, 1), ButtonY(set, 10)).Hex() +
-                  shot.At(ButtonX(set, 20), ButtonY(set, 3)).Hex(), "003C74003C74F3F3EE");
+    const Box set = Screen(layout::kSetButton, false), file = Screen(layout::kFileButton);
+    EXPECT_EQ(shot.At(set.x + 40, set.y + 23).Hex() + shot.At(set.x + 1, set.y + 10).Hex() +
+                  shot.At(set.x + 20, set.y + 3).Hex() + shot.At(file.x + 20, file.y + 1).Hex(),
+              "003C74003C74F3F3EEC9C7BA");
     for (int y = 4; y <= 20; ++y)
-        EXPECT_TRUE(shot.At(ButtonX(set, 8), ButtonY(set, y))
-                        .Near({int(std::lround(255 - 57 * y / 24.0)), int(std::lround(255 - 58 * y / 24.0)),
-                               int(std::lround(255 - 40 * y / 24.0))}, 5))
+        EXPECT_TRUE(shot.At(set.x + 8, set.y + y).Near({int(std::lround(255 - 57 * y / 24.0)),
+                                                        int(std::lround(255 - 58 * y / 24.0)),
+                                                        int(std::lround(255 - 40 * y / 24.0))}, 5))
             << y;
     const auto black = [](Rgb p) { return p.Brightness() < 60; };
-    EXPECT_GT(shot.Fraction(ButtonX(set, 20), ButtonY(set, 5), ButtonX(set, 61), ButtonY(set, 19), black), 0.05);
-    EXPECT_EQ(shot.Fraction(ButtonX(set, 4), ButtonY(set, 2), ButtonX(set, 18), ButtonY(set, 23), black), 0.0);
-    const Box& file = layout::kFileButton;
-    EXPECT_EQ(shot.At(ButtonX(file, 20), ButtonY(file, 1)).Hex(), "C9C7BA");
-    EXPECT_EQ(shot.Fraction(ButtonX(file, 4), ButtonY(file, 4), ButtonX(file, 37), ButtonY(file, 21), black), 0.0);
+    EXPECT_GT(within({set.x + 20, set.y + 5, 41, 14}, black), 0.05);
+    EXPECT_EQ(within({set.x + 4, set.y + 2, 14, 21}, black) + within({file.x + 4, file.y + 4, 33, 17}, black), 0.0);
 
     // The disabled file button ignores a click. Then a right-button press on "なし", a
     // middle-button press on the file's mark, a left-button press on "音楽CD": each source
     // enables only its own control, and a press beside the labels changes nothing.
-    Press(file);
+    Press(layout::kFileButton);
     EXPECT_EQ(Session().WaitForWindow(layout::kOpenTitle, Millis(300)), 0u);
     for (const auto& [place, button, source] : {std::tuple{layout::kSourceLabels[0], 3, 0},
                                                 {layout::kSourceMarks[2], 2, 2}, {layout::kSourceLabels[1], 1, 1}}) {
         Press(place, button);
-        EXPECT_TRUE(WaitForMark(source)) << source;
-        EXPECT_TRUE(WaitForFileButton(source == 2)) << source;
-        EXPECT_EQ(RepeatEnabled(), source == 1) << source;
+        EXPECT_TRUE(WaitForMark(source) && WaitForFileButton(source == 2)) << source;
+        EXPECT_EQ(Session().Window(repeat).enabled, source == 1) << source;
     }
     Press({200, 90, 10, 10});
     std::this_thread::sleep_for(Millis(300));
     EXPECT_EQ(SelectedMark(), 1);
 
-    // Hovering "設定" shows the orange rim within 200 ms (the median of three) and leaving
+    // Hovering "設定" shows the orange rim within 200 ms (the median of three); leaving
     // brings the resting rim back.
+    const std::string onX = std::to_string(set.x + 40), onY = std::to_string(set.y + 12), offY = std::to_string(set.y + 40);
     std::vector<long> hovered;
     for (int i = 0; i < 3; ++i) {
-        Session().MoveMouse(ButtonX(set, 40), ButtonY(set, 12));
-        hovered.push_back(Session().WaitForPixel(ButtonX(set, 20), ButtonY(set, 3), Colour(0xFDD889), kShowBound).value_or(kShowBound).count());
-        Session().MoveMouse(ButtonX(set, 40), ButtonY(set, 40));
-        EXPECT_TRUE(Session().WaitForPixel(ButtonX(set, 20), ButtonY(set, 3), Colour(0xF3F3EE), kShowBound));
+        Session().Xdotool({"mousemove", onX, onY});
+        hovered.push_back(Session().WaitForPixel(set.x + 20, set.y + 3, Colour(0xFDD889), kShowBound).value_or(kShowBound).count());
+        Session().Xdotool({"mousemove", onX, offY});
+        EXPECT_TRUE(Session().WaitForPixel(set.x + 20, set.y + 3, Colour(0xF3F3EE), kShowBound));
     }
     std::sort(hovered.begin(), hovered.end());
     EXPECT_LE(hovered[1], 200);
-    // Held, "設定" shows the Pressed frame, its line one pixel further in; dragged off, the
-    // blue rim of a focused button; released back on it or off it at once, no Click.
-    Session().Xdotool({"mousemove", std::to_string(ButtonX(set, 40)), std::to_string(ButtonY(set, 12)), "mousedown", "1"});
-    EXPECT_TRUE(Session().WaitForPixel(ButtonX(set, 20), ButtonY(set, 2), Colour(0x003C74), kShowBound));
-    Session().MoveMouse(ButtonX(set, 40), ButtonY(set, 40));
-    EXPECT_TRUE(Session().WaitForPixel(ButtonX(set, 20), ButtonY(set, 2), Colour(0xCEE7FF), kShowBound));
-    Session().Xdotool({"mousemove", std::to_string(ButtonX(set, 40)), std::to_string(ButtonY(set, 12)), "mouseup", "1"});
-    Session().Xdotool({"mousedown", "1", "mousemove", std::to_string(ButtonX(set, 40)), std::to_string(ButtonY(set, 40)),
-                       "mouseup", "1"});
-    // Keys reach the focused button and click nothing.
-    for (const char* key : {"Return", "space", "KP_Enter"})
+    // Held, it shows the Pressed frame, its line one pixel further in; dragged off, the blue
+    // rim of a focused button; released back on it, or off it at once, no Click.
+    Session().Xdotool({"mousemove", onX, onY, "mousedown", "1"});
+    EXPECT_TRUE(Session().WaitForPixel(set.x + 20, set.y + 2, Colour(0x003C74), kShowBound));
+    Session().Xdotool({"mousemove", onX, offY});
+    EXPECT_TRUE(Session().WaitForPixel(set.x + 20, set.y + 2, Colour(0xCEE7FF), kShowBound));
+    Session().Xdotool({"mousemove", onX, onY, "mouseup", "1"});
+    Session().Xdotool({"mousedown", "1", "mousemove", onX, offY, "mouseup", "1"});
+    for (const char* key : {"Return", "space", "KP_Enter"})   // keys click nothing
         Session().Key(key);
 
     // The link: the prefix's browser is a script that notes the address it is given.
@@ -333,12 +326,11 @@ TEST_F(SettingsDialog, ACancelledChooserChangesNothingAndATypedNewFileIsShownAnd
     ASSERT_NO_FATAL_FAILURE(Open(true));
     EXPECT_EQ(SelectedMark(), 2);
     EXPECT_TRUE(WaitForFileButton(true));
-    EXPECT_FALSE(RepeatEnabled());
+    EXPECT_FALSE(Session().Window(repeat).enabled);
     EXPECT_EQ(RepeatText(), "4");
     const std::string before = FileLabel();
-    const Box& f = layout::kFileLabel;
-    EXPECT_GT(Session().Grab().Fraction(panelX + f.x + 2, panelY + f.y + 2, panelX + f.x + 100, panelY + f.y + 16,
-                                        [](Rgb p) { return p.Brightness() < 200; }),
+    const Box f = Screen(layout::kFileLabel);
+    EXPECT_GT(Session().Grab().Fraction(f.x + 2, f.y + 2, f.x + 60, f.y + 16, [](Rgb p) { return p.Brightness() < 200; }),
               0.05)
         << "the label shows no path";
 
