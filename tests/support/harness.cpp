@@ -204,20 +204,6 @@ void Process::Kill()
 
 std::string Process::Output() const { return output_.empty() ? std::string() : ReadFile(output_); }
 
-std::optional<std::string> Process::WaitForLine(const std::string& start, Millis timeout)
-{
-    std::optional<std::string> found;
-    Eventually(
-        [&] {
-            for (const std::string& line : Lines(Output()))
-                if (line.compare(0, start.size(), start) == 0)
-                    return (found = line).has_value();
-            return false;
-        },
-        timeout, Millis(20));
-    return found;
-}
-
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;

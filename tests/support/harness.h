@@ -56,8 +56,6 @@ public:
     std::optional<int> Wait(Millis timeout);   // the exit code, or nothing while it runs
     void Kill();
     std::string Output() const;   // its standard output and error so far
-    // The first line of the output that starts with `start`, once it is there.
-    std::optional<std::string> WaitForLine(const std::string& start, Millis timeout);
 
 private:
     pid_t pid_ = -1;
