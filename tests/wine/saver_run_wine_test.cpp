@@ -253,8 +253,10 @@ TEST_F(SaverRun, ARendererThatCannotBeStartedEndsTheShellAtItsFirstWatchWithoutM
 {
     Prepare(0, 0, "");
     harness::WriteFile(folder_ / "Glowmere.dll", "not a program\n");
+    const auto started = Clock::now();
     shell_ = Session().Start(folder_ / "Glowmere.scr", {"/s"});
     EXPECT_EQ(shell_.Wait(kBound), 0);
+    EXPECT_LT(MillisSince(started), 6000) << "it waited for a window the renderer could never show";
     EXPECT_EQ(Session().FindWindow(kRenderer), 0u);
     EXPECT_TRUE(RendererProcess().empty());
     EXPECT_EQ(Sent(), Calls{"show-cursor"}) << "no settings: no music";
