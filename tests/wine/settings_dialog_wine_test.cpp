@@ -269,15 +269,15 @@ TEST_F(SettingsDialog, TheWholeDialogAndItsButtonsShowAndAnswerTheMouseAndKeysAn
     // Hovering "設定" shows the orange rim within 200 ms (the median of three); leaving
     // brings the resting rim back.
     const std::string onX = std::to_string(set.x + 40), onY = std::to_string(set.y + 12), offY = std::to_string(set.y + 40);
-    std::vector<long> hovered;
+    std::vector<Millis> hovered;
     for (int i = 0; i < 3; ++i) {
         Session().Xdotool({"mousemove", onX, onY});
-        hovered.push_back(Session().WaitForPixel(set.x + 20, set.y + 3, Colour(0xFDD889), kShowBound).value_or(kShowBound).count());
+        hovered.push_back(Session().WaitForPixel(set.x + 20, set.y + 3, Colour(0xFDD889), kShowBound).value_or(kShowBound));
         Session().Xdotool({"mousemove", onX, offY});
         EXPECT_TRUE(Session().WaitForPixel(set.x + 20, set.y + 3, Colour(0xF3F3EE), kShowBound));
     }
     std::sort(hovered.begin(), hovered.end());
-    EXPECT_LE(hovered[1], 200);
+    EXPECT_LE(hovered[1].count(), 200);
     // Held, it shows the Pressed frame, its line one pixel further in; dragged off, the blue
     // rim of a focused button; released back on it, or off it at once, no Click.
     Session().Xdotool({"mousemove", onX, onY, "mousedown", "1"});
