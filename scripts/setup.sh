@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing Glowmere needs on Debian 12, and nothing that is
 # already there: the mingw-w64 cross compiler, Wine (64-bit), Xvfb and the X tools the
-# tests drive it with, Mesa's software OpenGL, GoogleTest, the Japanese locale and fonts,
-# GStreamer's MP3 decoder (Wine's MCI MPEGVideo device plays through it) and the lame
-# encoder that makes the MP3 files the music tests play.
+# tests drive it with, Mesa's software OpenGL, GoogleTest, the Japanese fonts, and the
+# locales whose code pages the tests run under (932, 1252 and 936).
 set -euo pipefail
 
 packages=(
@@ -12,7 +11,6 @@ packages=(
   wine wine64
   xvfb xdotool x11-utils x11-xserver-utils imagemagick libgl1-mesa-dri libx11-dev
   fonts-ipafont-gothic locales zip
-  gstreamer1.0-plugins-good lame
 )
 
 as_root() {
@@ -29,10 +27,17 @@ if [ ${#missing[@]} -gt 0 ]; then
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# Wine takes the ANSI code page from the locale: ja_JP.UTF-8 gives code page 932.
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-  echo "setup: generating the ja_JP.UTF-8 locale"
-  as_root sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
+# Wine takes the ANSI code page from the locale: ja_JP.UTF-8 gives 932, en_US.UTF-8 1252
+# and zh_CN.UTF-8 936.
+missing=()
+for l in ja_JP en_US zh_CN; do
+  locale -a 2>/dev/null | grep -qi "^$l\.utf-\?8$" || missing+=("$l")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: generating the locales ${missing[*]}"
+  for l in "${missing[@]}"; do
+    as_root sed -i "s/^# *\($l.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+    grep -q "^$l.UTF-8 UTF-8" /etc/locale.gen || echo "$l.UTF-8 UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
+  done
   as_root locale-gen >/dev/null
 fi

@@ -1,32 +1,15 @@
-// testtool.exe: the Wine suites' hands inside Wine. A command answers one question or does
-// one thing through the Win32 API and prints its answer as UTF-8 lines; some run parts of
-// Glowmere.scr on their own, built from the same sources. Arguments come as UTF-16 and reach
-// the A functions in the ANSI code page; handles are decimal.
-//
-//   find <title> [<class>]  a top-level window's handle, or 0
-//   message-box <caption>   such a dialog's handle (or 0), then its text in hex ANSI
-//   post|send <hwnd> <msg> <wparam> <lparam>   PostMessageA | SendMessageA: the result
-//   info <hwnd>             visible enabled parent owner style(hex), the window's left top
-//                           right bottom, the client area's left top (on the screen) width
-//                           height, the class and the title
-//   children <hwnd>         a line for each child: handle visible class text
-//   items <hwnd> | sent-text <hwnd>   a combo box's list, "<index> <text>" | WM_GETTEXT,
-//                           asked in UTF-16 (Wine cuts another process's ANSI answers short,
-//                           and GetWindowTextA gives only a stored title)
-//   display-mode            current width height bits, then the registry's
-//   processes | terminate <id> | cursor | icons <file>   ids and names | TerminateProcess |
-//                           1 when the foreground's cursor shows | the program's icon count
-//   host <title> <w> <h> <x> <y> | preview <w> <h> <x> <y>   a window of that size, its
-//                           handle printed, until it is closed | the same with the preview
-//                           form inside (a child painted by another process than its host's
-//                           never reaches the screen under Wine)
-//   dialog                  the settings dialog on the Glowmere.ini beside this program,
-//                           printing "write <section> <key> <value> <file>" (hex ANSI, "-"
-//                           when empty) for each text it hands to WritePrivateProfileStringA,
-//                           whose Wine version drops a value's leading blank
-//   serve <folder>          answers commands one after the other (see Serve)
-//
-// With GLOWMERE_TEST_DESKTOP set, a command runs inside that desktop.
+// testtool.exe: the Wine suites' hands inside Wine. Each command answers one question or does
+// one thing through the Win32 API and prints UTF-8 lines; arguments reach the A functions in
+// the ANSI code page, handles are decimal. find, message-box, post, send, info (visible
+// enabled parent owner style(hex), window rectangle, client origin and size, class, title),
+// children (handle visible class text), items and sent-text (a combo's list, WM_GETTEXT; both
+// asked in UTF-16: Wine cuts another process's ANSI answers short), display-mode (current,
+// then registry: width height bits), processes, terminate, cursor (1: the foreground's cursor
+// shows), icons; host and preview (a window of their own, the preview form inside the second:
+// a child painted by another process than its host's never reaches the screen under Wine);
+// dialog (the settings dialog, printing the exact bytes of each INI write, since Wine's
+// WritePrivateProfileStringA drops a value's leading blank); serve (see Serve). With
+// GLOWMERE_TEST_DESKTOP set, the command runs inside that desktop.
 #include <windows.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
