@@ -1,6 +1,8 @@
 #pragma once
 // Texts of the Windows-side test programs: bytes as lower-case hex (how texts in a code
-// page are compared), UTF-16 in a code page, and the command line's arguments.
+// page are compared), a line on standard output, UTF-16 in a code page, and the command
+// line's arguments.
+#include <cstdio>
 #include <string>
 #include <vector>
 #ifdef _WIN32
@@ -16,6 +18,13 @@ inline std::string Hex(const std::string& bytes)
     for (unsigned char c : bytes)
         out += {"0123456789abcdef"[c >> 4], "0123456789abcdef"[c & 15]};
     return out;
+}
+
+// Flushed at once: the test reading it may be waiting for this very line.
+inline void PrintLine(const std::string& line)
+{
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
 }
 
 #ifdef _WIN32
