@@ -6,7 +6,6 @@
 
 #include <cmath>
 
-#include "bmp_builder.h"
 #include "harness.h"
 
 namespace {
@@ -22,15 +21,30 @@ constexpr int kSky = 400;   // rows above the floor's far edge
 // The desktop picture: four colours in eight vertical stripes. 202 pixels make 606-byte
 // rows, not a multiple of 4, so rows read with the default alignment would shear and mix
 // the colours; the stripes run along the floor's depth, so its scrolling keeps them still.
-const bmp::Rgb kStripes[4] = {{220, 40, 40}, {40, 200, 60}, {40, 60, 220}, {230, 210, 40}};
+const Rgb kStripes[4] = {{220, 40, 40}, {40, 200, 60}, {40, 60, 220}, {230, 210, 40}};
+
+harness::WineSession& Session();
+
+// A 24-bit bitmap file of the picture whose pixel (x, y) is colour(x, y), written by ImageMagick.
+template <class Colour>
+void WriteBitmap(const fs::path& file, int width, int height, Colour colour)
+{
+    std::string ppm = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            ppm += {char(colour(x, y).r), char(colour(x, y).g), char(colour(x, y).b)};
+    harness::WriteFile(Session().WorkDir() / "picture.ppm", ppm);
+    Session().StartNative({"convert", (Session().WorkDir() / "picture.ppm").string(), "-type", "TrueColor",
+                           "BMP3:" + file.string()}).Wait(Millis(30000));
+}
 
 // The spirit picture: a white glow fading to black, 128 x 128 like the saver shell's.
-std::vector<uint8_t> GlowPicture()
+void WriteGlow(const fs::path& file)
 {
-    return bmp::Build24(128, 128, [](int x, int y) {
+    WriteBitmap(file, 128, 128, [](int x, int y) {
         const double r = std::min(1.0, std::hypot(x - 63.5, y - 63.5) / 60.0);
-        const auto level = static_cast<uint8_t>(std::lround(255.0 * (1.0 - r) * (1.0 - r)));
-        return bmp::Rgb{level, level, level};
+        const int level = static_cast<int>(std::lround(255.0 * (1.0 - r) * (1.0 - r)));
+        return Rgb{level, level, level};
     });
 }
 
@@ -52,7 +66,7 @@ bool WhiteFloorFrame(const Image& s)
 int StripeOf(Rgb p)
 {
     for (int i = 0; i < 4; ++i)
-        if (p.Near({kStripes[i][0], kStripes[i][1], kStripes[i][2]}, 61))
+        if (p.Near(kStripes[i], 61))
             return i;
     return -1;
 }
@@ -179,9 +193,8 @@ TEST_F(RendererRun, WithoutPicturesAWhiteFloorMeetsTheSkyAtRow432UnderFlatSquare
 
 TEST_F(RendererRun, TheDesktopPictureLiesOnTheFloorInPerspective)
 {
-    harness::WriteFile(handOff / "Lumadrift1.bmp",
-                       bmp::Build24(202, 150, [](int x, int) { return kStripes[(x * 8 / 202) % 4]; }));
-    harness::WriteFile(handOff / "Lumadrift2.bmp", GlowPicture());
+    WriteBitmap(handOff / "Lumadrift1.bmp", 202, 150, [](int x, int) { return kStripes[(x * 8 / 202) % 4]; });
+    WriteGlow(handOff / "Lumadrift2.bmp");
     ASSERT_NO_FATAL_FAILURE(Start());
 
     // Spirits only add light and the floor stands still, so the darkest value each pixel
@@ -216,7 +229,7 @@ TEST_F(RendererRun, TheDesktopPictureLiesOnTheFloorInPerspective)
 TEST_F(RendererRun, ADesktopPictureThatCannotBeOpenedIsReportedAndTheRunGoesOn)
 {
     harness::WriteFile(handOff / "Lumadrift1.bmp", "");   // the C library opens it, the mapping fails
-    harness::WriteFile(handOff / "Lumadrift2.bmp", GlowPicture());
+    WriteGlow(handOff / "Lumadrift2.bmp");
     ASSERT_NO_FATAL_FAILURE(Start());
     const auto [box, text] = Session().WaitForMessageBox("Error", Millis(30000));
     ASSERT_NE(box, 0u) << "no message box captioned Error";
