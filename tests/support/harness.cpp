@@ -243,11 +243,6 @@ void WriteFile(const fs::path& file, const std::string& bytes)
     std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-void WriteFile(const fs::path& file, const std::vector<uint8_t>& bytes)
-{
-    WriteFile(file, std::string(bytes.begin(), bytes.end()));
-}
-
 Image LoadImage(const fs::path& file)
 {
     // A binary PPM as it is, anything else through ImageMagick's convert.

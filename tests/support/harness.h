@@ -108,7 +108,6 @@ std::string Hex(const std::string& bytes);                  // lower-case hex
 std::string FromHex(const std::string& hex);
 std::string ReadFile(const fs::path& file);
 void WriteFile(const fs::path& file, const std::string& bytes);   // makes the folder first
-void WriteFile(const fs::path& file, const std::vector<uint8_t>& bytes);
 Image LoadImage(const fs::path& file);   // a PPM, or any picture ImageMagick reads
 
 struct SessionOptions {
