@@ -192,6 +192,13 @@ TEST(DisplayMode, ACloseRequestToTheRunLeavesARunningRenderersModeInAVirtualDesk
     EXPECT_TRUE(run.Wait(kBound)) << "the desktop stays";
 }
 
+TEST(SessionLocale, ASessionInAnotherLocaleRunsItsProgramsInThatCodePage)
+{
+    harness::WineSession english({640, 480, "english", "en_US.UTF-8"});
+    EXPECT_EQ(english.Tool({"code-page"}), "1252");
+    EXPECT_EQ(english.Ansi("é"), "\xE9");
+}
+
 // ---------------------------------------------------------------------------------------
 // The settings dialog
 

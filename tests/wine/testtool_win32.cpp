@@ -4,8 +4,8 @@
 // enabled parent owner style(hex), window rectangle, client origin and size, class, title),
 // children (handle visible class text), items and sent-text (a combo's list, WM_GETTEXT; both
 // asked in UTF-16: Wine cuts another process's ANSI answers short), display-mode (current,
-// then registry: width height bits), processes, terminate, cursor (1: the foreground's cursor
-// shows), icons; host and preview (a window of their own, the preview form inside the second:
+// then registry: width height bits), processes, terminate, code-page, cursor (1: the
+// foreground's cursor shows), icons; host and preview (a window of their own, the preview form inside the second:
 // a child painted by another process than its host's never reaches the screen under Wine);
 // dialog (the settings dialog, printing the exact bytes of each INI write, since Wine's
 // WritePrivateProfileStringA drops a value's leading blank); serve (see Serve). With
@@ -158,6 +158,8 @@ int Command(const std::vector<std::string>& args)
     } else if (command == "terminate") {
         HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(number(1)));
         Print(process && TerminateProcess(process, 9) ? "1" : "0");
+    } else if (command == "code-page") {
+        Print(std::to_string(GetACP()));
     } else if (command == "cursor") {
         CURSORINFO info = {};
         info.cbSize = sizeof info;
