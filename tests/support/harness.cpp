@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -27,11 +26,10 @@ const fs::path kBuildDir = GLOWMERE_BUILD_DIR;
 
 [[noreturn]] void Fail(const std::string& what) { throw std::runtime_error("harness: " + what); }
 
-std::string Trim(std::string text)
+std::string Trim(std::string text)   // without the line ends around it
 {
-    const auto notSpace = [](unsigned char c) { return !std::isspace(c); };
-    text.erase(std::find_if(text.rbegin(), text.rend(), notSpace).base(), text.end());
-    return text.substr(std::find_if(text.begin(), text.end(), notSpace) - text.begin());
+    text.erase(text.find_last_not_of("\r\n") + 1);
+    return text.substr(std::min(text.size(), text.find_first_not_of("\r\n")));
 }
 
 // Starts argv[0] (looked up in PATH) with `env` over our environment, its output going to

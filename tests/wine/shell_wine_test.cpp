@@ -85,10 +85,6 @@ TEST(ShellStartup, WithoutTheRendererItsMessageShowsUntilDismissedThenTheProgram
     EXPECT_TRUE(shell.Running());
     Session().Post(box, harness::kWmCommand, 1);   // IDOK
     EXPECT_EQ(shell.Wait(kBound), 1);
-
-    // Another letter does the same up to the check, and ends there.
-    EXPECT_EQ(Session().Run(ProgramFolder(true) / "Glowmere.scr", {"/a 1234"}, kBound).exitCode, 0);
-    EXPECT_TRUE(fs::is_directory(WorkingFolder()));
 }
 
 TEST(ShellStartup, AnOpenRunOrSettingsDialogEndsAStartAtOnceAndSilently)
