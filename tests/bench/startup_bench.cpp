@@ -1,8 +1,7 @@
 // Start-up benchmark of a full-screen run, under Wine: the time from starting
 // "Glowmere.scr /s" to the renderer's first frame on the screen, against the time the
-// renderer alone takes to its first frame with the hand-off pictures already written (the
-// desktop picture as the run before wrote it), measured in the same session. Run through
-// scripts/bench_startup.sh; not a test.
+// renderer alone takes to its first frame with the hand-off pictures already written,
+// measured in the same session. Run through scripts/bench_startup.sh; not a test.
 //
 // The first frame is recognised on the screen itself: a black sky above a floor that is
 // not black. The desktop under the run is never black, and the renderer's window shows
@@ -79,7 +78,7 @@ void Measure(int width, int height, bool virtualDesktop, int rounds)
         auto start = Clock::now();
         harness::Process shell = session.Start(folder / "Glowmere.scr", {"/s"});
         full.push_back(MillisToFirstFrame(session, start));
-        // The run removes its desktop picture at its end: keep it for the renderer alone.
+        // The run removes its desktop picture at its end: the renderer alone gets a copy.
         const std::string desktop = harness::ReadFile(session.DriveC() / "n_hale" / "Lumadrift1.bmp");
         EndRun(session, shell);
 
