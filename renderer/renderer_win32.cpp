@@ -214,6 +214,7 @@ int RunMessageLoop()
 {
     Renderer& r = State();
     MSG message;
+    bool startUpOver = false;
     for (;;) {
         if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT)
@@ -221,6 +222,14 @@ int RunMessageLoop()
             TranslateMessage(&message);
             DispatchMessageA(&message);
             continue;   // pending messages take precedence over drawing
+        }
+        if (!startUpOver) {
+            // The first empty queue ends start-up, both pictures loaded. A wait on the
+            // queue with a zero timeout marks the process input-idle, which the saver shell
+            // asks for before it removes the desktop picture (Wine does not count an empty
+            // PeekMessage as idle). It returns at once, so drawing is never held up.
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+            startUpOver = true;
         }
         TickFrameClock(r.frame, r.clock);
         DrawAndPresentFrame();

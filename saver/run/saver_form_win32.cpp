@@ -1,5 +1,6 @@
 // The saver form's window: the desktop capture and the hand-off files, the renderer start,
-// the music and its two timers, the renderer watch, and the end of the run.
+// the music and its two timers, the renderer watch, and the end of the run with the
+// removal of the desktop picture.
 #include "saver_form_win32.h"
 
 #include <windows.h>
@@ -13,6 +14,7 @@
 #include "forms_win32.h"
 #include "gdi_win32.h"
 #include "music_player.h"
+#include "picture_file_win32.h"
 #include "program_folder_win32.h"
 #include "saver_run.h"
 #include "settings_values.h"
@@ -33,22 +35,6 @@ enum TimerId : UINT_PTR { kTimer1 = 1, kTimer2 = 2, kTimer3 = 3 };
 constexpr UINT kTimer1Interval = 1000;
 constexpr UINT kTimer2Interval = 200;
 constexpr UINT kTimer3Interval = 500;
-
-// Writes the whole file or nothing: the bytes go to a temporary file that then replaces
-// the old one, so a full disk cannot leave a cut picture where a good one was.
-void WriteWholeFile(const char* path, const std::vector<uint8_t>& bytes)
-{
-    const std::string temporary = std::string(path) + ".new";
-    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;   // no working folder, or not writable: the renderer goes without
-    DWORD written = 0;
-    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    if (!ok || written != bytes.size() || !MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING))
-        DeleteFileA(temporary.c_str());
-}
 
 // The primary screen's pixels as a 24-bit bottom-up picture, copied with BitBlt from the
 // desktop window's device context. Empty when the copy cannot be made.
@@ -193,10 +179,12 @@ void SaverForm::FormLoad()
     GetClientRect(window_, &inner);
 
     // Both hand-off pictures are complete on disk before the renderer starts, because it
-    // reads them during its own start-up.
+    // reads them during its own start-up. The desktop may show private things: only its
+    // owner can read the picture of it, or, where that descriptor cannot be built, it is
+    // written with the folder's rights rather than not at all.
     const Bitmap24 desktop = CaptureDesktop(inner.right, inner.bottom);
     if (!desktop.bits.empty())
-        WriteWholeFile(kDesktopPictureFile, EncodeBmp24(desktop));
+        WriteWholeFile(kDesktopPictureFile, EncodeBmp24(desktop), OwnerOnlyDescriptor());
     WriteWholeFile(kSpiritPictureFile, EncodeBmp24(MakeSpiritPicture()));
 
     StartRenderer();
@@ -295,6 +283,13 @@ void SaverForm::FormQueryUnload()
     const bool rendererRunning = RendererWindowExists() || RendererProcessRunning();
     if (DisplayNeedsRestore(ModeOf(ENUM_CURRENT_SETTINGS), ModeOf(ENUM_REGISTRY_SETTINGS), rendererRunning))
         ChangeDisplaySettingsA(nullptr, 0);
+
+    // Idle is asked first: a renderer that ends between the two questions then counts as
+    // ended. Asked the other way round it would count as running and not idle, because
+    // WaitForInputIdle fails for a process that has ended.
+    const bool rendererIdle = renderer_ && WaitForInputIdle(renderer_, 0) == 0;
+    if (DesktopPictureDisposable(renderer_ != nullptr, !RendererProcessRunning(), rendererIdle))
+        DeleteFileA(kDesktopPictureFile);
 
     ExitProcess(kExitNormal);
 }

@@ -3,7 +3,8 @@
 // "Lumadrift_Main" and never shown. Loading it takes a picture of the desktop, writes the
 // two hand-off bitmaps, starts the renderer and the music; its three timers then pace the
 // music and watch the renderer's window, and its end stops the music, shows the cursor
-// again (for a run with the letter S) and ends the process.
+// again (for a run with the letter S), removes the desktop picture once the renderer no
+// longer needs it, and ends the process.
 namespace glowmere {
 
 class MusicPlatform;

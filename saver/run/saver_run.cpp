@@ -52,4 +52,17 @@ bool DisplayNeedsRestore(const DisplayMode& current, const DisplayMode& registry
            current.bitsPerPixel != registry.bitsPerPixel;
 }
 
+bool DesktopPictureDisposable(bool rendererStarted, bool rendererEnded, bool rendererInputIdle)
+{
+    return !rendererStarted || rendererEnded || rendererInputIdle;
+}
+
+std::vector<AccessGrant> DesktopPictureGrants()
+{
+    return {{Principal::CurrentUser, kFileAllAccess},
+            {Principal::System, kFileAllAccess},
+            {Principal::Administrators, kFileAllAccess},
+            {Principal::Everyone, kDeleteAccess}};
+}
+
 }  // namespace glowmere

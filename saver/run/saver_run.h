@@ -1,10 +1,11 @@
 #pragma once
 // The saver run's decisions, free of the window system: which music a file name selects,
-// how the renderer is started, when the renderer counts as gone, and whether the display
-// needs its mode back at the end.
+// how the renderer is started, when the renderer counts as gone, whether the display
+// needs its mode back at the end, and who may touch the desktop picture and for how long.
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace glowmere {
 
@@ -51,5 +52,30 @@ struct DisplayMode {
 // right is left alone, and so is one that a still running renderer is using (a run
 // ended by a close request to the controller window).
 bool DisplayNeedsRestore(const DisplayMode& current, const DisplayMode& registry, bool rendererRunning);
+
+// The desktop picture shows whatever was on the user's screen, so it lives no longer than
+// its run needs it. At the end of the run it goes once no renderer of this run can still
+// read it: none was started, its process has ended, or it has reached its message loop,
+// which it does only after loading both pictures (the process counts as input-idle). A
+// renderer still starting keeps the picture; the next run replaces it.
+bool DesktopPictureDisposable(bool rendererStarted, bool rendererEnded, bool rendererInputIdle);
+
+// Who may do what with the desktop picture. The platform edge turns this table into a
+// protected access list: the folder's inherited entries do not apply.
+enum class Principal { CurrentUser, System, Administrators, Everyone };
+
+// Access masks in the platform's file-rights bits.
+constexpr uint32_t kDeleteAccess = 0x00010000;    // DELETE
+constexpr uint32_t kFileAllAccess = 0x001F01FF;   // FILE_ALL_ACCESS
+
+struct AccessGrant {
+    Principal principal;
+    uint32_t access;
+};
+
+// Full access for the user whose screen it is and for the system's own accounts; for
+// everybody else only the right to delete it, so that another user's run can replace or
+// remove a picture left behind by a crash without being able to read it.
+std::vector<AccessGrant> DesktopPictureGrants();
 
 }  // namespace glowmere

@@ -134,8 +134,21 @@ fs::path SourceDir() { return GLOWMERE_SOURCE_DIR; }
 
 void MakeTemplatePrefix()
 {
+    // The programs ask for Japanese faces Wine lacks, and the open-file dialog falls back on
+    // "MS UI Gothic": Debian's IPA fonts stand in. Unmanaged windows: with no window manager
+    // Wine then draws their frames itself and destroys a shown window at once.
+    const std::string fonts = "HKCU\\Software\\Wine\\Fonts\\Replacements";
+    const std::vector<std::array<std::string, 3>> settings = {
+        {fonts, "ＭＳ Ｐゴシック", "IPAPGothic"},
+        {fonts, "ＭＳ ゴシック", "IPAGothic"},
+        {fonts, "MS UI Gothic", "IPAPGothic"},
+        {"HKCU\\Software\\Wine\\X11 Driver", "Managed", "N"}};
+    // A template made by an older recipe (another build of these tests) is made again.
+    std::string recipe;
+    for (const auto& setting : settings)
+        recipe += setting[0] + "|" + setting[1] + "|" + setting[2] + "\n";
     const fs::path templ = kBuildDir / "wine-template", fresh = kBuildDir / "wine-template.new";
-    if (fs::exists(templ / ".ready"))
+    if (fs::exists(templ / ".ready") && ReadFile(templ / ".ready") == recipe)
         return;
     fs::remove_all(fresh);
     fs::remove_all(templ);
@@ -148,22 +161,14 @@ void MakeTemplatePrefix()
                              {"WINEDEBUG", "-all"}, {"WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d"}};
     StartServer(env, log);
     int failed = RunNative({"wineboot", "-i"}, env, log);
-    // The programs ask for Japanese faces Wine lacks, and the open-file dialog falls back on
-    // "MS UI Gothic": Debian's IPA fonts stand in. Unmanaged windows: with no window manager
-    // Wine then draws their frames itself and destroys a shown window at once.
-    const std::string fonts = "HKCU\\Software\\Wine\\Fonts\\Replacements";
-    for (const auto& [key, name, data] : std::vector<std::array<std::string, 3>>{
-             {fonts, "ＭＳ Ｐゴシック", "IPAPGothic"},
-             {fonts, "ＭＳ ゴシック", "IPAGothic"},
-             {fonts, "MS UI Gothic", "IPAPGothic"},
-             {"HKCU\\Software\\Wine\\X11 Driver", "Managed", "N"}})
+    for (const auto& [key, name, data] : settings)
         failed |= RunNative({"wine", "reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", data, "/f"}, env, log);
     StopServer(env, log);
     kill(xvfb, SIGTERM);
     waitpid(xvfb, nullptr, 0);
     if (failed)
         Fail("could not make the template prefix: " + ReadFile(log));
-    std::ofstream(fresh / ".ready") << "ok\n";
+    WriteFile(fresh / ".ready", recipe);
     fs::rename(fresh, templ);
 }
 
