@@ -276,7 +276,9 @@ WineSession::WineSession(SessionOptions options) : options_(std::move(options))
     workDir_ = pattern;
     prefix_ = workDir_ / "prefix";
     fs::create_directories(ArtifactPath(""));
-    StartXvfb();
+    display_ = options_.display;
+    if (display_.empty())
+        StartXvfb();
     CopyTemplatePrefix();
     if (options_.virtualDesktop) {
         const std::string size = std::to_string(options_.width) + "x" + std::to_string(options_.height);

@@ -128,6 +128,8 @@ struct SessionOptions {
     // Every program of the session runs inside Wine's virtual desktop of the screen's size
     // (where a switch to 1024 x 768 succeeds on a larger screen) instead of on the X root.
     bool virtualDesktop = false;
+    // An X server of the caller's (for example an XorgDisplay) instead of the session's own Xvfb.
+    std::string display = {};
 };
 
 // A window as wintool's info and children commands see it.

@@ -2,6 +2,8 @@
 // or does one thing through the Win32 API, printing its answer as UTF-8 on stdout.
 //
 //   find <title>                      top-level window titled <title>: handle or 0
+//   find-class <class>                top-level window of that class: handle or 0
+//   foreground                        GetForegroundWindow: handle or 0
 //   wait-window <title> <ms>          waits until it exists: handle, or 0 after <ms>
 //   wait-gone <title> <ms>            waits until it is gone: 1, or 0 after <ms>
 //   post <hwnd> <msg> <wparam> <lparam>   PostMessageA: its result
@@ -21,6 +23,7 @@
 //   message-box <caption> <ms>        waits for a dialog (#32770) with that caption and
 //                                     prints: handle, then its text as hex ANSI bytes
 //   display-mode                      current width height bits, then the registry's
+//   set-mode <device> <w> <h>         ChangeDisplaySettingsExA(CDS_FULLSCREEN): its result
 //   processes                         one line per process: id and executable name
 //   terminate <process id>            TerminateProcess (no clean-up runs): 1 or 0
 //   host <title> <width> <height> [x y]   creates a top-level window with that client
@@ -161,6 +164,10 @@ int main()
 
     if (command == "find") {
         Print(std::to_string(FromHandle(FindWindowA(nullptr, arg(1).c_str()))));
+    } else if (command == "find-class") {
+        Print(std::to_string(FromHandle(FindWindowA(arg(1).c_str(), nullptr))));
+    } else if (command == "foreground") {
+        Print(std::to_string(FromHandle(GetForegroundWindow())));
     } else if (command == "wait-window") {
         Print(std::to_string(FromHandle(WaitForWindow(arg(1), static_cast<DWORD>(number(2))))));
     } else if (command == "wait-gone") {
@@ -229,6 +236,13 @@ int main()
         // The message text is the dialog's static control with id 0xFFFF.
         Print(std::to_string(FromHandle(search.found)));
         Print(Hex(WindowText(GetDlgItem(search.found, 0xFFFF))));
+    } else if (command == "set-mode") {
+        DEVMODEA mode = {};
+        mode.dmSize = sizeof mode;
+        mode.dmPelsWidth = static_cast<DWORD>(number(2));
+        mode.dmPelsHeight = static_cast<DWORD>(number(3));
+        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+        Print(std::to_string(ChangeDisplaySettingsExA(arg(1).c_str(), &mode, nullptr, CDS_FULLSCREEN, nullptr)));
     } else if (command == "display-mode") {
         DEVMODEA current = {}, registry = {};
         current.dmSize = registry.dmSize = sizeof(DEVMODEA);

@@ -13,28 +13,26 @@ namespace {
 using namespace glowmere::renderer;
 using Rects = std::vector<ScreenRect>;
 
-const ScreenRect kPrimary = {0, 0, 1024, 768};
-
 TEST(Covers, EveryMonitorButTheRenderersIsCoveredAndNothingOverTheRenderersPicture)
 {
-    const ScreenRect right = {1024, 0, 2304, 1024}, left = {-1280, 0, 0, 1024}, below = {0, 768, 1024, 1536};
+    const ScreenRect primary = {0, 0, 1024, 768}, right = {1024, 0, 2304, 1024}, left = {-1280, 0, 0, 1024},
+                     below = {0, 768, 1024, 1536};
     const struct {
         const char* layout;
         Rects monitors;
         ScreenRect renderer;
         Rects covers;
     } cases[] = {
-        {"one monitor", {kPrimary}, kPrimary, {}},
-        {"right of it", {kPrimary, right}, kPrimary, {right}},
-        {"left of it and below it", {left, kPrimary, below}, kPrimary, {left, below}},
-        {"renderer on the second", {kPrimary, right}, right, {kPrimary}},
-        {"a mirror of it", {kPrimary, kPrimary}, kPrimary, {}},
-        {"a larger mirror", {kPrimary, {0, 0, 1280, 1024}}, kPrimary, {{0, 768, 1280, 1024}, {1024, 0, 1280, 768}}},
-        {"a monitor around it", {{-10, -20, 1100, 800}}, kPrimary,
+        {"one monitor", {primary}, primary, {}},
+        {"right of it", {primary, right}, primary, {right}},
+        {"left of it and below it", {left, primary, below}, primary, {left, below}},
+        {"renderer on the second", {primary, right}, right, {primary}},
+        {"a mirror of it", {primary, primary}, primary, {}},
+        {"a larger mirror", {primary, {0, 0, 1280, 1024}}, primary, {{0, 768, 1280, 1024}, {1024, 0, 1280, 768}}},
+        {"a monitor around it", {{-10, -20, 1100, 800}}, primary,
          {{-10, -20, 1100, 0}, {-10, 768, 1100, 800}, {-10, 0, 0, 768}, {1024, 0, 1100, 768}}},
-        {"overlapping its left part", {{-500, 100, 10, 900}}, kPrimary, {{-500, 768, 10, 900}, {-500, 100, 0, 768}}},
-        {"an empty monitor", {kPrimary, {2000, 0, 2000, 768}}, kPrimary, {}},
-        {"renderer's monitor unknown", {kPrimary, right}, {}, {}},
+        {"an empty monitor", {primary, {2000, 0, 2000, 768}}, primary, {}},
+        {"renderer's monitor unknown", {primary, right}, {}, {}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CoverRects(c.monitors, c.renderer), c.covers) << c.layout;
