@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what building and testing Glowmere needs on Debian 12, and nothing that is
 # already there: the mingw-w64 cross compiler, Wine (64-bit), Xvfb and the X tools the
-# tests drive it with, Mesa's software OpenGL, GoogleTest, the Japanese locale and fonts,
-# GStreamer's MP3 decoder (Wine's MCI MPEGVideo device plays through it) and the lame
-# encoder that makes the MP3 files the music tests play.
+# tests drive it with, Xorg's dummy video driver and cvt (several monitors and real
+# display-mode switches for the tests), Mesa's software OpenGL, GoogleTest, the Japanese
+# locale and fonts, GStreamer's MP3 decoder (Wine's MCI MPEGVideo device plays through it)
+# and the lame encoder that makes the MP3 files the music tests play.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64
   xvfb xdotool x11-utils x11-xserver-utils imagemagick libgl1-mesa-dri libx11-dev
+  xserver-xorg-core xserver-xorg-video-dummy xcvt
   fonts-ipafont-gothic locales zip
   gstreamer1.0-plugins-good lame
 )

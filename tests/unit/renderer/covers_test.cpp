@@ -16,7 +16,7 @@ using Rects = std::vector<ScreenRect>;
 TEST(Covers, EveryMonitorButTheRenderersIsCoveredAndNothingOverTheRenderersPicture)
 {
     const ScreenRect primary = {0, 0, 1024, 768}, right = {1024, 0, 2304, 1024}, left = {-1280, 0, 0, 1024},
-                     below = {0, 768, 1024, 1536};
+                     below = {0, 768, 1280, 1792}, above = {-200, -1024, 1080, 0};
     const struct {
         const char* layout;
         Rects monitors;
@@ -25,7 +25,7 @@ TEST(Covers, EveryMonitorButTheRenderersIsCoveredAndNothingOverTheRenderersPictu
     } cases[] = {
         {"one monitor", {primary}, primary, {}},
         {"right of it", {primary, right}, primary, {right}},
-        {"left of it and below it", {left, primary, below}, primary, {left, below}},
+        {"left of, below and above it", {left, primary, below, above}, primary, {left, below, above}},
         {"renderer on the second", {primary, right}, right, {primary}},
         {"a mirror of it", {primary, primary}, primary, {}},
         {"a larger mirror", {primary, {0, 0, 1280, 1024}}, primary, {{0, 768, 1280, 1024}, {1024, 0, 1280, 768}}},
