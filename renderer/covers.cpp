@@ -37,8 +37,6 @@ std::vector<ScreenRect> CoverRects(const std::vector<ScreenRect>& monitors, cons
     if (IsEmpty(rendererMonitor))
         return rects;   // nowhere known to keep clear: covering nothing is the safe side
     for (const ScreenRect& monitor : monitors) {
-        if (IsEmpty(monitor))
-            continue;
         if (Overlap(monitor, rendererMonitor))
             AddOutside(monitor, rendererMonitor, rects);
         else

@@ -5,6 +5,7 @@
 #include <X11/Xutil.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 
@@ -43,13 +44,10 @@ XorgDisplay::~XorgDisplay()
 
 std::string XorgDisplay::Run(const std::string& command) const
 {
-    std::string output;
-    FILE* pipe = popen(("export DISPLAY=" + name_ + "; (" + command + ") 2>>" + (folder_ / "xrandr.log").string()).c_str(), "re");
-    for (char buffer[256]; pipe && fgets(buffer, sizeof buffer, pipe);)
-        output += buffer;
-    if (pipe)
-        pclose(pipe);
-    return output;
+    const fs::path output = folder_ / "run.out";
+    std::system(("export DISPLAY=" + name_ + "; (" + command + ") >" + output.string() + " 2>>" +
+                 (folder_ / "run.log").string()).c_str());
+    return ReadFile(output);
 }
 
 void XorgDisplay::Apply(const std::vector<Monitor>& monitors)

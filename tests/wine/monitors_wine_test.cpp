@@ -16,29 +16,19 @@ using harness::Rgb;
 
 constexpr char kLayout[] = "xrandr | grep -o '[0-9]*x[0-9]*+[0-9]*+[0-9]*'";   // each output that shows
 
-struct Area {
-    int left, top, right, bottom;
-};
+struct Area { int left, top, right, bottom; };
 
 // Whether the screen soon shows every pixel of the areas in `colour`: after a mode switch the
-// dummy driver shows stale pixels until each window has repainted. The last look is kept as
-// <artifacts>/monitors/<name>.ppm.
-bool Shows(const harness::XorgDisplay& xorg, const std::string& name, std::vector<Area> areas, int colour)
+// dummy driver shows stale pixels until each window has repainted.
+bool Shows(const harness::XorgDisplay& xorg, std::vector<Area> areas, int colour)
 {
-    harness::Image shot;
-    const bool shown = harness::Eventually(
-        [&] {
-            shot = xorg.Screen();
-            return std::all_of(areas.begin(), areas.end(), [&](Area a) {
-                return shot.width >= a.right && shot.height >= a.bottom &&
-                       shot.Fraction(a.left, a.top, a.right, a.bottom, [&](Rgb p) { return p.Is(colour); }) == 1.0;
-            });
-        },
-        Millis(15000), Millis(50));
-    harness::WriteFile(harness::ArtifactsDir() / "monitors" / (name + ".ppm"),
-                       "P6\n" + std::to_string(shot.width) + " " + std::to_string(shot.height) + "\n255\n" +
-                           std::string(shot.rgb.begin(), shot.rgb.end()));
-    return shown;
+    return harness::Eventually([&] {
+        const harness::Image shot = xorg.Screen();
+        return std::all_of(areas.begin(), areas.end(), [&](Area a) {
+            return shot.width >= a.right && shot.height >= a.bottom &&
+                   shot.Fraction(a.left, a.top, a.right, a.bottom, [&](Rgb p) { return p.Is(colour); }) == 1.0;
+        });
+    }, Millis(15000), Millis(50));
 }
 
 TEST(MultiMonitorRun, EveryOtherMonitorIsBlackWhereverItMovesAndTheKeyboardStaysWithTheRenderer)
@@ -60,7 +50,7 @@ TEST(MultiMonitorRun, EveryOtherMonitorIsBlackWhereverItMovesAndTheKeyboardStays
     // The primary is in 1024 x 768 with the right monitor moved up to it, and shows the scene:
     // black sky over the floor, which carries the desktop's colour.
     EXPECT_EQ(xorg.Run(kLayout), "1024x768+1024+0\n1024x768+0+0\n1280x1024+2048+0\n");
-    EXPECT_TRUE(Shows(xorg, "covered", {{0, 0, 1024, 768}, {2048, 0, 3328, 1024}}, 0));
+    EXPECT_TRUE(Shows(xorg, {{0, 0, 1024, 768}, {2048, 0, 3328, 1024}}, 0));
     EXPECT_TRUE(harness::Eventually([&] {
         const harness::Image shot = xorg.Screen();
         return shot.Fraction(1024, 0, 2048, 280, [](Rgb p) { return p.Brightness() < 30; }) > 0.5 &&
@@ -75,12 +65,12 @@ TEST(MultiMonitorRun, EveryOtherMonitorIsBlackWhereverItMovesAndTheKeyboardStays
     EXPECT_FALSE(shell.Wait(Millis(800)).has_value()) << "the run ended";
     // Another program makes the left monitor larger; its cover grows with it.
     EXPECT_EQ(session.Tool({"set-mode", "\\\\.\\DISPLAY2", "1280", "1024"}), "0");
-    EXPECT_TRUE(Shows(xorg, "grown", {{0, 0, 1280, 1024}, {2304, 0, 3584, 1024}}, 0));
+    EXPECT_TRUE(Shows(xorg, {{0, 0, 1280, 1024}, {2304, 0, 3584, 1024}}, 0));
     // Escape typed while the pointer is over a cover ends the run: every monitor is back in its
     // mode and place, showing the desktop, and no process of the run is left.
     session.Key("Escape");
     EXPECT_EQ(shell.Wait(Millis(10000)), 0);
-    EXPECT_TRUE(Shows(xorg, "after", {{0, 0, 1024, 768}, {2944, 0, 4224, 1024}}, 0x2a6041));
+    EXPECT_TRUE(Shows(xorg, {{0, 0, 1024, 768}, {2944, 0, 4224, 1024}}, 0x2a6041));
     EXPECT_EQ(xorg.Run(kLayout), "1920x1080+1024+0\n1024x768+0+0\n1280x1024+2944+0\n");
     EXPECT_TRUE(harness::Eventually(
         [&] { return session.Tool({"processes"}).find("Glowmere") == std::string::npos; }, Millis(10000)));

@@ -31,7 +31,6 @@ TEST(Covers, EveryMonitorButTheRenderersIsCoveredAndNothingOverTheRenderersPictu
         {"a larger mirror", {primary, {0, 0, 1280, 1024}}, primary, {{0, 768, 1280, 1024}, {1024, 0, 1280, 768}}},
         {"a monitor around it", {{-10, -20, 1100, 800}}, primary,
          {{-10, -20, 1100, 0}, {-10, 768, 1100, 800}, {-10, 0, 0, 768}, {1024, 0, 1100, 768}}},
-        {"an empty monitor", {primary, {2000, 0, 2000, 768}}, primary, {}},
         {"renderer's monitor unknown", {primary, right}, {}, {}},
     };
     for (const auto& c : cases)
