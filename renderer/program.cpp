@@ -11,6 +11,8 @@ MessageAction RendererMessageAction(unsigned message, uintptr_t wParam)
         return MessageAction::Handled;   // full-screen: the projection set at start-up stays
     case msg::kPaint:
         return MessageAction::Validate;  // drawing happens in the loop
+    case msg::kDisplayChange:
+        return MessageAction::LayOutCovers;   // a mode switch can move the other monitors
     case msg::kKeyDown:
         return wParam == msg::kEscapeKey ? MessageAction::Quit : MessageAction::Handled;
     case msg::kSysCommand:

@@ -10,6 +10,9 @@ namespace msg {
 constexpr unsigned kSize = 0x0005;
 constexpr unsigned kPaint = 0x000F;
 constexpr unsigned kClose = 0x0010;
+constexpr unsigned kSetCursor = 0x0020;
+constexpr unsigned kMouseActivate = 0x0021;
+constexpr unsigned kDisplayChange = 0x007E;
 constexpr unsigned kKeyDown = 0x0100;
 constexpr unsigned kSysCommand = 0x0112;
 constexpr uintptr_t kEscapeKey = 0x1B;
@@ -17,10 +20,13 @@ constexpr uintptr_t kScreenSaveCommand = 0xF140;
 }  // namespace msg
 
 enum class MessageAction {
-    Quit,       // post the quit request, return 0
-    Validate,   // WM_PAINT: BeginPaint/EndPaint only, return 0
-    Handled,    // consumed without effect, return 0
-    Default,    // DefWindowProcA
+    Quit,           // post the quit request, return 0
+    Validate,       // WM_PAINT: BeginPaint/EndPaint only, return 0
+    Handled,        // consumed without effect, return 0
+    Default,        // DefWindowProcA
+    LayOutCovers,   // the monitors changed: lay the covers out again, then DefWindowProcA
+    KeepInactive,   // WM_MOUSEACTIVATE on a cover: MA_NOACTIVATE
+    HideCursor,     // WM_SETCURSOR on a cover: no cursor, return TRUE
 };
 
 MessageAction RendererMessageAction(unsigned message, uintptr_t wParam);

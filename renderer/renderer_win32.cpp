@@ -1,12 +1,16 @@
 // The renderer program's Win32 and WGL edge: entry, the full-screen window and display
-// switch, the GL context and projection, the message loop and the window procedure.
-// All runtime state lives in one Renderer object, created at start-up and torn down in
-// reverse; the frame itself is drawn by the portable code in frame.cpp.
+// switch, the black covers over the other monitors, the GL context and projection, the
+// message loop and the window procedures. All runtime state lives in one Renderer object,
+// created at start-up and torn down in reverse; the frame itself is drawn by the portable
+// code in frame.cpp.
 #include <windows.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <vector>
+
 #include "clock_win32.h"
+#include "covers.h"
 #include "frame.h"
 #include "gl_draw_target_win32.h"
 #include "program.h"
@@ -17,6 +21,7 @@ namespace glowmere::renderer {
 namespace {
 
 constexpr char kClassName[] = "Lumadrift_VC";   // also the window title the saver shell looks for
+constexpr char kCoverClassName[] = "Lumadrift_Cover";   // covers have no title
 constexpr int kScreenWidth = 1024;
 constexpr int kScreenHeight = 768;
 constexpr BYTE kColourBits = 16;               // colour and depth bits of the pixel format
@@ -28,6 +33,7 @@ struct Renderer {
     HGLRC renderingContext = nullptr;
     RECT clientRect = {};
     bool fullScreen = false;
+    std::vector<HWND> covers;   // one per monitor other than the window's, during a full-screen run
 
     FrameState frame;
     Win32Clock clock;
@@ -41,25 +47,95 @@ Renderer& State()
     return renderer;
 }
 
-LRESULT CALLBACK RendererWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+void LayOutCovers(HWND window);
+
+LRESULT Perform(MessageAction action, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (RendererMessageAction(message, wParam)) {
+    switch (action) {
     case MessageAction::Quit:
         // The window itself is destroyed by the teardown after the loop has ended.
         PostQuitMessage(0);
         return 0;
     case MessageAction::Validate: {
-        PAINTSTRUCT paint;
+        PAINTSTRUCT paint;   // a cover's class brush paints it black on the way
         BeginPaint(window, &paint);
         EndPaint(window, &paint);
         return 0;
     }
     case MessageAction::Handled:
         return 0;
+    case MessageAction::LayOutCovers:
+        LayOutCovers(window);
+        break;
+    case MessageAction::KeepInactive:
+        // WS_EX_NOACTIVATE alone does not keep a click on a cover from taking the
+        // activation, and with it the keyboard, from the renderer's window under Wine.
+        return MA_NOACTIVATE;
+    case MessageAction::HideCursor:
+        SetCursor(nullptr);
+        return TRUE;
     case MessageAction::Default:
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK RendererWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return Perform(RendererMessageAction(message, wParam), window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK CoverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return Perform(CoverMessageAction(message, wParam), window, message, wParam, lParam);
+}
+
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT rect, LPARAM monitors)
+{
+    reinterpret_cast<std::vector<ScreenRect>*>(monitors)->push_back({rect->left, rect->top, rect->right, rect->bottom});
+    return TRUE;
+}
+
+// Blacks out every monitor but the one `window` lies on. Existing covers are moved rather
+// than re-created, and all are painted at once: at start-up the message loop begins only
+// after the textures have loaded, and a display change can leave stale pixels on a monitor
+// that did not move. A cover that cannot be created is done without.
+void LayOutCovers(HWND window)
+{
+    Renderer& r = State();
+    std::vector<ScreenRect> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    MONITORINFO own = {};
+    own.cbSize = sizeof own;
+    GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &own);   // left empty if it fails
+    const RECT& kept = own.rcMonitor;
+    const std::vector<ScreenRect> rects = CoverRects(monitors, {kept.left, kept.top, kept.right, kept.bottom});
+
+    for (; r.covers.size() > rects.size(); r.covers.pop_back())
+        DestroyWindow(r.covers.back());
+    for (size_t i = 0; i < rects.size(); ++i) {
+        const ScreenRect& at = rects[i];
+        if (i == r.covers.size()) {
+            HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kCoverClassName, "",
+                                         WS_POPUP, at.left, at.top, at.right - at.left, at.bottom - at.top, nullptr,
+                                         nullptr, r.instance, nullptr);
+            if (!cover)
+                return;
+            r.covers.push_back(cover);
+        }
+        SetWindowPos(r.covers[i], HWND_TOPMOST, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                     SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        RedrawWindow(r.covers[i], nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ERASENOW | RDW_UPDATENOW);
+    }
+}
+
+void RemoveCovers()
+{
+    Renderer& r = State();
+    for (HWND cover : r.covers)
+        DestroyWindow(cover);
+    r.covers.clear();
+    UnregisterClassA(kCoverClassName, r.instance);
 }
 
 // Changes the resolution only: depth, refresh rate and flags stay as the current mode has them.
@@ -77,6 +153,7 @@ void ChangeToFullScreenMode()
 
 void RestoreDisplayAndCursor()
 {
+    RemoveCovers();   // before the restore moves the other monitors from under them
     ChangeDisplaySettingsA(nullptr, 0);   // back to the mode stored in the registry
     ShowCursor(TRUE);
 }
@@ -114,6 +191,17 @@ HWND CreateRendererWindow(const char* title, int width, int height, HINSTANCE in
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
     SetFocus(window);
+    if (r.fullScreen) {
+        // After the switch, which can move the other monitors; black, without a cursor.
+        windowClass.style = 0;
+        windowClass.lpfnWndProc = CoverWndProc;
+        windowClass.hIcon = nullptr;
+        windowClass.hCursor = nullptr;
+        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+        windowClass.lpszClassName = kCoverClassName;
+        RegisterClassA(&windowClass);
+        LayOutCovers(window);
+    }
     return window;
 }
 

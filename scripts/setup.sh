@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing Glowmere needs on Debian 12, and nothing that is
 # already there: the mingw-w64 cross compiler, Wine (64-bit), Xvfb and the X tools the
-# tests drive it with, Mesa's software OpenGL, GoogleTest, the Japanese fonts, and the
-# locales whose code pages the tests run under (932, 1252 and 936).
+# tests drive it with, Xorg's dummy video driver and cvt (several monitors and real
+# display-mode switches for the tests), Mesa's software OpenGL, GoogleTest, the Japanese
+# fonts, and the locales whose code pages the tests run under (932, 1252 and 936).
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64
   xvfb xdotool x11-utils x11-xserver-utils imagemagick libgl1-mesa-dri libx11-dev
+  xserver-xorg-core xserver-xorg-video-dummy xcvt
   fonts-ipafont-gothic locales zip
 )
 
