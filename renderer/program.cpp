@@ -31,7 +31,10 @@ int RunRenderer(RendererSteps& steps)
         return 1;
     }
     steps.InitRenderer();
-    return steps.RunMessageLoop();
+    const int exitCode = steps.RunMessageLoop();
+    steps.DestroyRendererWindow();
+    steps.RestoreDisplayAndCursor();
+    return exitCode;
 }
 
 }  // namespace glowmere::renderer

@@ -40,12 +40,16 @@ public:
     // Returns the display to the registry's mode and shows the cursor again.
     virtual void RestoreDisplayAndCursor() = 0;
     virtual void InitRenderer() = 0;
-    // Runs until WM_QUIT, tears down, and returns the quit message's wParam.
+    // Runs until WM_QUIT and returns the quit message's wParam.
     virtual int RunMessageLoop() = 0;
+    // Releases the GL context and destroys the window (the saver shell watches for it to
+    // go), unregisters the class and frees the scene.
+    virtual void DestroyRendererWindow() = 0;
 };
 
 // Exit code 1 when the window cannot be created; the display mode and cursor that the
-// creation already changed are put back first. Otherwise the message loop's result.
+// creation already changed are put back first. Otherwise the message loop's result, after
+// the window has gone and the display mode and cursor are back as they were.
 int RunRenderer(RendererSteps& steps);
 
 }  // namespace glowmere::renderer

@@ -286,9 +286,8 @@ void DestroyRendererWindow()
         DestroyWindow(r.window);   // the saver shell watches for this window to go
         r.window = nullptr;
     }
-    if (r.fullScreen)
-        RestoreDisplayAndCursor();
     UnregisterClassA(kClassName, r.instance);
+    r.frame.spiritPool.reset();
 }
 
 void DrawAndPresentFrame()
@@ -322,8 +321,6 @@ int RunMessageLoop()
         TickFrameClock(r.frame, r.clock);
         DrawAndPresentFrame();
     }
-    DestroyRendererWindow();
-    r.frame.spiritPool.reset();
     return static_cast<int>(message.wParam);
 }
 
@@ -339,6 +336,7 @@ public:
     void RestoreDisplayAndCursor() override { renderer::RestoreDisplayAndCursor(); }
     void InitRenderer() override { renderer::InitRenderer(window_); }
     int RunMessageLoop() override { return renderer::RunMessageLoop(); }
+    void DestroyRendererWindow() override { renderer::DestroyRendererWindow(); }
 
 private:
     HINSTANCE instance_;

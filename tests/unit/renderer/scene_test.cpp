@@ -143,10 +143,11 @@ TEST(RendererProgram, OnlyEscapeAndCloseEndTheRunAndAWindowThatCannotBeCreatedRe
         bool CreateRendererWindow() override { return log += "create ", created; }
         void RestoreDisplayAndCursor() override { log += "restore "; }
         void InitRenderer() override { log += "init "; }
-        int RunMessageLoop() override { return log += "loop ", 0; }   // its teardown restores
+        int RunMessageLoop() override { return log += "loop ", 0; }
+        void DestroyRendererWindow() override { log += "destroy "; }
     } run, failed;
     failed.created = false;
-    EXPECT_EQ(std::to_string(RunRenderer(run)) + " " + run.log, "0 create init loop ");
+    EXPECT_EQ(std::to_string(RunRenderer(run)) + " " + run.log, "0 create init loop destroy restore ");
     EXPECT_EQ(std::to_string(RunRenderer(failed)) + " " + failed.log, "1 create restore ");
 }
 
