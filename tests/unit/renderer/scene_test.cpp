@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
 #include <deque>
+#include <set>
 
 #include "frame.h"
 #include "program.h"
@@ -183,6 +185,18 @@ TEST(SpawnBurst, DrawsAFreshBoundBeforeEverySpiritThenItsFourteenParameters)
                               0.7f, -0.5f, 0, 0, 0.9f, 5.9f, -0.4f, 0.2f, 12.5f};
     for (size_t i = 0; i < std::size(got); ++i)
         EXPECT_FLOAT_EQ(got[i], expected[i]) << "field " << i;
+}
+
+TEST(SpawnBurst, TheLibrarysGeneratorSeededOnceGivesEachSpiritOfABurstItsOwnPlace)
+{
+    std::srand(7);   // as the start-up seeds it, once
+    CLibraryRandom random;
+    SpiritPool pool(500);
+    SpawnBurst(pool, SceneClock{}, random);
+    std::set<std::array<float, 3>> places;
+    for (const LightSpirit* s = pool.Chain().Front(); s; s = s->next)
+        places.insert({s->position[0], s->position[1], s->position[2]});
+    EXPECT_GT(places.size(), 5u) << "the spirits of a burst are alike: the generator was seeded again";
 }
 
 TEST(SpiritPool, AFullPoolRefusesAndDestroysTheSpirit)
