@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 
 #include "command_line.h"
+#include "preview_layout.h"
 #include "startup.h"
 
 namespace {
@@ -88,6 +90,29 @@ TEST(Startup, AMissingRendererEndsWithOneAPreviewWithoutAHostWithTwoAndAnOpenRun
         for (const char* open : {"Lumadrift_Main", "<Glowmere>"})
             EXPECT_EQ(MainCalls(arguments, true, true, {open}), Then(kLookups, {"end 0"})) << open << " " << arguments;
     EXPECT_EQ(MainCalls("/s", true, true, {"Preview Window", "Lumadrift_VC"}).back(), "saver form");
+}
+
+}  // namespace
+
+namespace {
+
+// The preview's size travels in 16-bit twips (1440 / dpi to the pixel): a host beyond 32,767
+// twips in one direction (2,184 pixels at 96 dpi) leaves that size 0. The picture shows at
+// its own size, cut by the form.
+TEST(PreviewLayout, TheFormCoversItsHostUnlessThatIsTooLargeForSixteenBitTwips)
+{
+    const struct {
+        int width, height, dpi;
+        std::vector<int> twipsAndPixels;   // twips across and down, form, picture
+    } cases[] = {{152, 112, 96, {2280, 1680, 152, 112, 152, 112}}, {300, 200, 96, {4500, 3000, 300, 200, 152, 112}},
+                 {100, 70, 96, {1500, 1050, 100, 70, 100, 70}}, {2184, 2185, 96, {32760, 0, 2184, 0, 152, 0}},
+                 {1000, 600, 120, {12000, 7200, 1000, 600, 152, 112}}};
+    for (const auto& c : cases) {
+        const glowmere::PreviewLayout l = glowmere::LayoutPreview(c.width, c.height, c.dpi, c.dpi);
+        EXPECT_EQ(std::vector<int>({l.widthTwips, l.heightTwips, l.width, l.height, l.pictureWidth, l.pictureHeight}),
+                  c.twipsAndPixels)
+            << c.width << "x" << c.height << " at " << c.dpi;
+    }
 }
 
 }  // namespace
