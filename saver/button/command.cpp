@@ -45,12 +45,21 @@ const char* Name(StateBitmap bitmap)
 // ---------------------------------------------------------------------------------------
 // Geometry
 
-int TwipsToPixels(double twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
-
-PixelRect ToPixels(const TwipRect& twips)
+int TwipsToPixels(double twips, int dpi)
 {
-    return {TwipsToPixels(twips.x), TwipsToPixels(twips.y), TwipsToPixels(twips.width),
-            TwipsToPixels(twips.height)};
+    // One multiplication and one division: a half pixel stays an exact half.
+    return static_cast<int>(std::lround(twips * dpi / (kTwipsPerPixel * kDesignDpi)));
+}
+
+PixelRect ToPixels(const TwipRect& twips, int dpi)
+{
+    return {TwipsToPixels(twips.x, dpi), TwipsToPixels(twips.y, dpi), TwipsToPixels(twips.width, dpi),
+            TwipsToPixels(twips.height, dpi)};
+}
+
+int32_t PixelsToTwips(int pixels, int dpi)
+{
+    return static_cast<int32_t>(std::lround(static_cast<double>(pixels) * kTwipsPerPixel * kDesignDpi / dpi));
 }
 
 std::array<FrameCopy, 8> FrameCopies(int32_t width, int32_t height)
@@ -104,12 +113,13 @@ FaceGradient FillFace(int32_t widthPixels, int32_t heightPixels, bool hotFace)
 
 double CaptionTop(int32_t height) { return (height - kCaptionHeightTwips - 20) / 2.0; }
 
-DrawPlan PlanDrawing(StateBitmap bitmap, bool hotFace, int32_t width, int32_t height)
+DrawPlan PlanDrawing(StateBitmap bitmap, bool hotFace, int32_t width, int32_t height, int dpi)
 {
     DrawPlan plan;
+    plan.dpi = dpi;
     plan.bitmap = bitmap;
     plan.hotFace = hotFace;
-    plan.face = FillFace(TwipsToPixels(width), TwipsToPixels(height), hotFace);
+    plan.face = FillFace(TwipsToPixels(width, dpi), TwipsToPixels(height, dpi), hotFace);
     plan.frame = FrameCopies(width, height);
     plan.caption = CaptionPlacement{CaptionTop(height), 0, width, kCaptionHeightTwips};
     return plan;
@@ -340,7 +350,7 @@ void Command::DrawButton(StateBitmap bitmap)
     case ButtonState::HighLightSelect:
         break;
     }
-    surface_.Draw(PlanDrawing(bitmap, hotFace_, width_, height_));
+    surface_.Draw(PlanDrawing(bitmap, hotFace_, width_, height_, dpi_));
 }
 
 void Command::EndHover()

@@ -5,14 +5,17 @@
 // what to draw as a DrawPlan and hands it to a CommandSurface; command_win32.cpp
 // executes the plan with GDI.
 //
-// Units: the control measures in twips, 15 to a pixel on the 96-dpi screen all its
-// constants assume. The face gradient is set up in pixels.
+// Units: the control measures in twips, 1440 to an inch: 15 to a pixel on the 96-dpi
+// screen all its constants assume, 1440 / dpi on a scaled display, so that its whole
+// geometry (frame, state bitmaps, caption) scales with one rule. The face gradient is set
+// up in pixels.
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "display_scale.h"
 #include "properties.h"
 
 namespace glowmere::button {
@@ -20,7 +23,7 @@ namespace glowmere::button {
 // ---------------------------------------------------------------------------------------
 // What one drawing is made of
 
-// The six 64 x 25 frame sources (state_bitmaps.h draws them).
+// The six frame sources, 64 x 25 at 96 dpi (state_bitmaps.h draws them).
 enum class StateBitmap : uint8_t { HighLight, Pressed, Normal, Disable, HighLightSelect, Selected };
 constexpr int kStateBitmapCount = 6;
 const char* Name(StateBitmap bitmap);
@@ -39,9 +42,12 @@ struct PixelRect {
     bool operator==(const PixelRect& o) const { return x == o.x && y == o.y && width == o.width && height == o.height; }
 };
 
-// Twips to whole pixels, to the nearest pixel: a 1-twip offset falls on pixel 0.
-int TwipsToPixels(double twips);
-PixelRect ToPixels(const TwipRect& twips);
+// Twips to whole pixels at `dpi`, to the nearest pixel, halves away from zero (the rule
+// of ScaleToDpi): a 1-twip offset falls on pixel 0.
+int TwipsToPixels(double twips, int dpi = kDesignDpi);
+PixelRect ToPixels(const TwipRect& twips, int dpi = kDesignDpi);
+// Pixels at `dpi` to whole twips.
+int32_t PixelsToTwips(int pixels, int dpi);
 
 // One opaque, stretching copy of a piece of the state bitmap onto the surface.
 struct FrameCopy {
@@ -107,8 +113,10 @@ struct CaptionPlacement {
 double CaptionTop(int32_t height);
 
 // Everything one DrawButton paints, in order: clear to the background colour, the face
-// gradient, the eight frame copies from `bitmap`, refresh; then the caption's place.
+// gradient, the eight frame copies from `bitmap` (drawn for `dpi`), refresh; then the
+// caption's place. Its twips become pixels at `dpi`.
 struct DrawPlan {
+    int dpi = kDesignDpi;
     StateBitmap bitmap = StateBitmap::Normal;
     bool hotFace = false;
     FaceGradient face;
@@ -116,7 +124,7 @@ struct DrawPlan {
     CaptionPlacement caption;
 };
 
-DrawPlan PlanDrawing(StateBitmap bitmap, bool hotFace, int32_t width, int32_t height);
+DrawPlan PlanDrawing(StateBitmap bitmap, bool hotFace, int32_t width, int32_t height, int dpi = kDesignDpi);
 
 // ---------------------------------------------------------------------------------------
 // The control
@@ -231,6 +239,11 @@ public:
     // The host's one call after creating the button: state 1 and the 100 ms hover poll.
     void Initialize();
 
+    // The dpi of the display the button is on (96 until the host says otherwise); its
+    // next drawing follows it. The host resizes the button to go with it.
+    void SetDpi(int dpi) { dpi_ = dpi; }
+    int Dpi() const { return dpi_; }
+
     // Events.
     void Resize(int32_t width, int32_t height);
     void MouseDown(int16_t button);
@@ -273,6 +286,7 @@ private:
     CommandSurface& surface_;
     int32_t width_;
     int32_t height_;
+    int dpi_ = kDesignDpi;
     ButtonState buttonState_ = ButtonState::Uninitialized;
     bool enabled_ = false;
     uint8_t firstRun_ = 0;

@@ -1,10 +1,14 @@
 // The Command button's Win32 edge: the window class, the six state bitmaps as DIB
-// sections, the back buffer that keeps what DrawButton drew, the caption font, and the
-// translation of window messages into the portable Command's events. The decisions all
-// live in command.cpp; this file only executes them.
+// sections at each dpi in use, the back buffer that keeps what DrawButton drew, the
+// caption font, and the translation of window messages into the portable Command's
+// events. The decisions all live in command.cpp; this file only executes them.
 #include "command_win32.h"
 
 #include <windows.h>
+
+#include <array>
+#include <map>
+#include <vector>
 
 #include "ansi_text_win32.h"
 #include "command.h"
@@ -22,35 +26,34 @@ struct CreateParams {
     Font ambient;
 };
 
-// The six frame sources, drawn once per process and shared by every button.
-HBITMAP g_stateBitmaps[kStateBitmapCount] = {};
-
-HBITMAP MakeBitmap(const StatePixels& pixels)
+HBITMAP MakeStateBitmap(const StatePixels& pixels)
 {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = StatePixels::kWidth;
-    info.bmiHeader.biHeight = -StatePixels::kHeight;   // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap || !bits)
-        return bitmap;
-    constexpr int kStride = (StatePixels::kWidth * 3 + 3) & ~3;
-    auto* rows = static_cast<BYTE*>(bits);
-    for (int y = 0; y < StatePixels::kHeight; ++y) {
-        BYTE* row = rows + y * kStride;
-        for (int x = 0; x < StatePixels::kWidth; ++x) {
+    const size_t stride = (static_cast<size_t>(pixels.Width()) * 3 + 3) & ~size_t(3);
+    std::vector<uint8_t> rows(stride * static_cast<size_t>(pixels.Height()));
+    for (int y = 0; y < pixels.Height(); ++y)
+        for (int x = 0; x < pixels.Width(); ++x) {
             const Rgb pixel = pixels.At(x, y);
-            row[x * 3 + 0] = pixel.b;
-            row[x * 3 + 1] = pixel.g;
-            row[x * 3 + 2] = pixel.r;
+            uint8_t* at = &rows[static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 3];
+            at[0] = pixel.b;
+            at[1] = pixel.g;
+            at[2] = pixel.r;
         }
+    return MakeBitmap(pixels.Width(), -pixels.Height(), rows);   // top row first
+}
+
+// The six frame sources at one dpi, drawn when a button first needs them and shared by
+// every button at that dpi for the life of the process.
+HBITMAP StateBitmapAt(StateBitmap which, int dpi)
+{
+    static std::map<int, std::array<HBITMAP, kStateBitmapCount>> drawn;
+    auto found = drawn.find(dpi);
+    if (found == drawn.end()) {
+        std::array<HBITMAP, kStateBitmapCount> bitmaps{};
+        for (int i = 0; i < kStateBitmapCount; ++i)
+            bitmaps[static_cast<size_t>(i)] = MakeStateBitmap(DrawStateBitmap(static_cast<StateBitmap>(i), dpi));
+        found = drawn.emplace(dpi, bitmaps).first;
     }
-    GdiFlush();
-    return bitmap;
+    return found->second[static_cast<size_t>(which)];
 }
 
 // A caption colour: 0x00BBGGRR, or a system colour when the high bit is set.
@@ -76,12 +79,13 @@ unsigned short ChangeCode(std::string_view property)
 
 class CommandWindow final : public CommandSurface {
 public:
-    CommandWindow(HWND window, int widthPixels, int heightPixels, const CreateParams& params)
+    CommandWindow(HWND window, int widthPixels, int heightPixels, int dpi, const CreateParams& params)
         : window_(window),
           ambient_(params.ambient),
           stored_(params.stored),
-          control_(*this, widthPixels * kTwipsPerPixel, heightPixels * kTwipsPerPixel)
+          control_(*this, PixelsToTwips(widthPixels, dpi), PixelsToTwips(heightPixels, dpi))
     {
+        control_.SetDpi(dpi);
     }
 
     ~CommandWindow() override
@@ -111,6 +115,13 @@ public:
     Command& Control() { return control_; }
     const Font& Ambient() const { return ambient_; }
 
+    // The button is on a display of another dpi: redrawn for it at its present size.
+    void SetDpi(int dpi)
+    {
+        control_.SetDpi(dpi);
+        control_.Resize(PixelsToTwips(width_, dpi), PixelsToTwips(height_, dpi));
+    }
+
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     {
         switch (message) {
@@ -125,7 +136,7 @@ public:
             return 0;
         case WM_SIZE:
             MakeBackBuffer();
-            control_.Resize(LOWORD(lParam) * kTwipsPerPixel, HIWORD(lParam) * kTwipsPerPixel);
+            control_.Resize(PixelsToTwips(LOWORD(lParam), control_.Dpi()), PixelsToTwips(HIWORD(lParam), control_.Dpi()));
             return 0;
         case WM_ERASEBKGND:
             return 1;   // WM_PAINT covers every pixel
@@ -195,7 +206,7 @@ public:
 
     void Draw(const DrawPlan& plan) override
     {
-        captionTop_ = TwipsToPixels(plan.caption.top);
+        captionTop_ = TwipsToPixels(plan.caption.top, plan.dpi);
         if (!back_.Dc())
             return;
         RECT all = {0, 0, width_, height_};
@@ -214,7 +225,7 @@ public:
         GRADIENT_RECT mesh = {plan.face.mesh.upperLeft, plan.face.mesh.lowerRight};
         GradientFill(back_.Dc(), vertices, 2, &mesh, 1, GRADIENT_FILL_RECT_V);
 
-        HBITMAP bitmap = g_stateBitmaps[static_cast<int>(plan.bitmap)];
+        HBITMAP bitmap = StateBitmapAt(plan.bitmap, plan.dpi);
         HDC source = CreateCompatibleDC(back_.Dc());
         if (source && bitmap) {
             HGDIOBJ previous = SelectObject(source, bitmap);
@@ -222,8 +233,8 @@ public:
             for (const FrameCopy& copy : plan.frame) {
                 if (!copy.Drawn())
                     continue;
-                const PixelRect from = ToPixels(copy.source);
-                const PixelRect to = ToPixels(copy.destination);
+                const PixelRect from = ToPixels(copy.source, plan.dpi);
+                const PixelRect to = ToPixels(copy.destination, plan.dpi);
                 StretchBlt(back_.Dc(), to.x, to.y, to.width, to.height, source, from.x, from.y, from.width,
                            from.height, SRCCOPY);
             }
@@ -305,15 +316,16 @@ private:
     HFONT CaptionFont()
     {
         const Font& wanted = control_.Look().font;
-        if (font_ && fontMadeFrom_ == wanted)
+        if (font_ && fontMadeFrom_ == wanted && fontDpi_ == control_.Dpi())
             return font_;
-        HFONT made = MakeFont(wanted);
+        HFONT made = MakeFont(wanted, control_.Dpi());
         if (!made)
             return font_;   // keep the font we had
         if (font_)
             DeleteObject(font_);
         font_ = made;
         fontMadeFrom_ = wanted;
+        fontDpi_ = control_.Dpi();
         return font_;
     }
 
@@ -337,21 +349,23 @@ private:
     void PaintCaption(HDC dc)
     {
         const CaptionLook& look = control_.Look();
-        const std::string text = ToAnsi(look.text);
+        const std::wstring text = ToWide(look.text);
         HGDIOBJ previousFont = SelectObject(dc, CaptionFont());
         SetBkMode(dc, TRANSPARENT);
-        RECT label = {0, captionTop_, width_, captionTop_ + TwipsToPixels(kCaptionHeightTwips)};
+        const int dpi = control_.Dpi();
+        RECT label = {0, captionTop_, width_, captionTop_ + TwipsToPixels(kCaptionHeightTwips, dpi)};
         const UINT format = DT_CENTER | DT_TOP | DT_WORDBREAK | DT_NOCLIP;
         if (look.enabled) {
             SetTextColor(dc, ToColourRef(look.colour));
-            DrawTextA(dc, text.c_str(), -1, &label, format);
+            DrawTextW(dc, text.c_str(), -1, &label, format);
         } else {
-            OffsetRect(&label, 1, 1);
+            const int emboss = ScaleToDpi(1, dpi);
+            OffsetRect(&label, emboss, emboss);
             SetTextColor(dc, GetSysColor(COLOR_3DHILIGHT));
-            DrawTextA(dc, text.c_str(), -1, &label, format);
-            OffsetRect(&label, -1, -1);
+            DrawTextW(dc, text.c_str(), -1, &label, format);
+            OffsetRect(&label, -emboss, -emboss);
             SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-            DrawTextA(dc, text.c_str(), -1, &label, format);
+            DrawTextW(dc, text.c_str(), -1, &label, format);
         }
         SelectObject(dc, previousFont);
     }
@@ -392,6 +406,7 @@ private:
 
     HFONT font_ = nullptr;
     Font fontMadeFrom_;
+    int fontDpi_ = 0;
     std::string windowText_;
 
     int depth_ = 0;
@@ -404,7 +419,9 @@ LRESULT CALLBACK CommandProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         // This class has no frame, so the window's size is its client size.
         const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
         const auto* params = static_cast<const CreateParams*>(create->lpCreateParams);
-        auto* self = new CommandWindow(window, create->cx, create->cy, params ? *params : CreateParams{nullptr, DesignFont()});
+        // It lays itself out at the dpi of the window it is created in.
+        auto* self = new CommandWindow(window, create->cx, create->cy, WindowDpi(create->hwndParent),
+                                       params ? *params : CreateParams{nullptr, DesignFont()});
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         return DefWindowProcA(window, message, wParam, lParam);
     }
@@ -455,8 +472,6 @@ const char* CommandChangeName(unsigned short code)
 bool RegisterCommandClass()
 {
     static const bool registered = [] {
-        for (int i = 0; i < kStateBitmapCount; ++i)
-            g_stateBitmaps[i] = MakeBitmap(DrawStateBitmap(static_cast<StateBitmap>(i)));
         WNDCLASSA windowClass = {};
         windowClass.lpfnWndProc = CommandProc;
         windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -485,6 +500,14 @@ bool IsCommand(NativeWindow window)
     char className[64] = {};
     GetClassNameA(static_cast<HWND>(window), className, sizeof className);
     return lstrcmpA(className, kCommandClassName) == 0;
+}
+
+void SetCommandDpi(NativeWindow button, int dpi)
+{
+    With(button, 0, [dpi](CommandWindow& w) {
+        w.SetDpi(dpi);
+        return 0;
+    });
 }
 
 void InitializeCommand(NativeWindow button)

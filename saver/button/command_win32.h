@@ -37,11 +37,11 @@ constexpr unsigned short kCommandChangedVisible = 0x4005;
 // "Caption", "Font", "FontColour", "Enabled", "Visible"; nullptr for other codes.
 const char* CommandChangeName(unsigned short code);
 
-// Registers the window class (once per process) and draws the six state bitmaps.
+// Registers the window class (once per process).
 bool RegisterCommandClass();
 
 // Creates a visible button at (x, y), width x height pixels, in `parent`'s client area,
-// with the control id `id`. Its properties are read from `stored` (a missing name takes
+// with the control id `id`, laid out at the dpi of `parent`. Its properties are read from `stored` (a missing name takes
 // its default; an empty store gives the load defaults, caption "Command1"); without a
 // store the button is as newly created (disabled until the host first reads Enabled).
 // `ambient` is the host's font, the default caption font; without one the caption's
@@ -51,6 +51,10 @@ NativeWindow CreateCommand(NativeWindow parent, int id, int x, int y, int width,
 
 // True when `window` is a Command button.
 bool IsCommand(NativeWindow window);
+
+// The dpi of the display the button is now on (the host was told of a change): the
+// button redraws itself for it. The host moves and sizes it to go with it.
+void SetCommandDpi(NativeWindow button, int dpi);
 
 // ButtonState 1 and the 100 ms hover poll. Call it once for every button after creating
 // it; a button that is never initialised has no hover poll.

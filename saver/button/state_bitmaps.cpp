@@ -19,11 +19,36 @@ uint8_t MixChannel(uint8_t a, uint8_t b, double weight)
     return static_cast<uint8_t>(std::lround(a * weight + b * (1.0 - weight)));
 }
 
+// Where design edge v of a `designSize` grid falls in a picture of `size` pixels.
+int ScaledEdge(int v, int designSize, int size, int dpi)
+{
+    return 2 * v <= designSize ? ScaleToDpi(v, dpi) : size - ScaleToDpi(designSize - v, dpi);
+}
+
 }  // namespace
 
 Rgb Mix(Rgb a, Rgb b, double weight)
 {
     return {MixChannel(a.r, b.r, weight), MixChannel(a.g, b.g, weight), MixChannel(a.b, b.b, weight)};
+}
+
+StatePixels::StatePixels(int dpi)
+    : dpi_(dpi),
+      width_(ScaleToDpi(kWidth, dpi)),
+      height_(ScaleToDpi(kHeight, dpi)),
+      pixels_(static_cast<size_t>(width_) * static_cast<size_t>(height_))
+{
+}
+
+int StatePixels::ColumnEdge(int x) const { return ScaledEdge(x, kWidth, width_, dpi_); }
+
+int StatePixels::RowEdge(int y) const { return ScaledEdge(y, kHeight, height_, dpi_); }
+
+void StatePixels::Paint(int x, int y, Rgb colour)
+{
+    for (int row = RowEdge(y); row < RowEdge(y + 1); ++row)
+        for (int column = ColumnEdge(x); column < ColumnEdge(x + 1); ++column)
+            pixels_[static_cast<size_t>(row * width_ + column)] = colour;
 }
 
 BandLook LookOf(StateBitmap bitmap)
@@ -74,15 +99,15 @@ BandLook LookOf(StateBitmap bitmap)
     return {};
 }
 
-StatePixels DrawStateBitmap(const BandLook& look)
+StatePixels DrawStateBitmap(const BandLook& look, int dpi)
 {
-    StatePixels bitmap;
+    StatePixels bitmap(dpi);
 
     // The centre, never copied: the plain face, white to (0xC6, 0xC5, 0xD7).
     for (int y = 0; y < kH; ++y) {
         const Rgb row = Mix(Hex(0xC6C5D7), Hex(0xFFFFFF), static_cast<double>(y) / (kH - 1));
         for (int x = 0; x < kW; ++x)
-            bitmap.At(x, y) = row;
+            bitmap.Paint(x, y, row);
     }
 
     // Rings outside the frame; where a row meets a column the row's colour wins.
@@ -90,12 +115,12 @@ StatePixels DrawStateBitmap(const BandLook& look)
     for (int i = 0; i < frame; ++i) {
         const BandLook::Ring& ring = look.outside[static_cast<size_t>(i)];
         for (int y = i; y <= kH - 1 - i; ++y) {
-            bitmap.At(i, y) = ring.left;
-            bitmap.At(kW - 1 - i, y) = ring.right;
+            bitmap.Paint(i, y, ring.left);
+            bitmap.Paint(kW - 1 - i, y, ring.right);
         }
         for (int x = i; x <= kW - 1 - i; ++x) {
-            bitmap.At(x, i) = ring.top;
-            bitmap.At(x, kH - 1 - i) = ring.bottom;
+            bitmap.Paint(x, i, ring.top);
+            bitmap.Paint(x, kH - 1 - i, ring.bottom);
         }
     }
 
@@ -110,25 +135,25 @@ StatePixels DrawStateBitmap(const BandLook& look)
         const Rgb left = Mix(look.left.bottom, look.left.top, down);
         const Rgb right = Mix(look.right.bottom, look.right.top, down);
         for (int j = 0; j < rim; ++j) {
-            bitmap.At(frame + 1 + j, y) = left;
-            bitmap.At(kW - 2 - frame - j, y) = right;
+            bitmap.Paint(frame + 1 + j, y, left);
+            bitmap.Paint(kW - 2 - frame - j, y, right);
         }
     }
     for (int j = 0; j < rim; ++j) {
         for (int x = frame + 1; x <= kW - 2 - frame; ++x) {
-            bitmap.At(x, frame + 1 + j) = look.rimTop[static_cast<size_t>(j)];
-            bitmap.At(x, kH - 2 - frame - j) = look.rimBottom[static_cast<size_t>(j)];
+            bitmap.Paint(x, frame + 1 + j, look.rimTop[static_cast<size_t>(j)]);
+            bitmap.Paint(x, kH - 2 - frame - j, look.rimBottom[static_cast<size_t>(j)]);
         }
     }
 
     // The frame line.
     for (int x = frame; x <= kW - 1 - frame; ++x) {
-        bitmap.At(x, frame) = look.frame;
-        bitmap.At(x, kH - 1 - frame) = look.frame;
+        bitmap.Paint(x, frame, look.frame);
+        bitmap.Paint(x, kH - 1 - frame, look.frame);
     }
     for (int y = frame; y <= kH - 1 - frame; ++y) {
-        bitmap.At(frame, y) = look.frame;
-        bitmap.At(kW - 1 - frame, y) = look.frame;
+        bitmap.Paint(frame, y, look.frame);
+        bitmap.Paint(kW - 1 - frame, y, look.frame);
     }
 
     // Rounded corners: each corner pixel of the line is half line, half the outside it
@@ -146,9 +171,8 @@ StatePixels DrawStateBitmap(const BandLook& look)
             {kW - 1 - frame, kH - 1 - frame, -1, -1, Mix(out.bottom, out.right, 0.5)},
         };
         for (const Corner& c : corners) {
-            bitmap.At(c.x, c.y) = Mix(look.frame, c.outside, 0.5);
-            Rgb& inside = bitmap.At(c.x + c.dx, c.y + c.dy);
-            inside = Mix(look.frame, inside, 0.25);
+            bitmap.Paint(c.x, c.y, Mix(look.frame, c.outside, 0.5));
+            bitmap.Paint(c.x + c.dx, c.y + c.dy, Mix(look.frame, bitmap.Cell(c.x + c.dx, c.y + c.dy), 0.25));
         }
     }
     return bitmap;

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <functional>
 
-#include "bitmap_file.h"
 #include "byte_order.h"
+#include "display_scale.h"
 
 namespace glowmere::resources {
 
@@ -189,17 +189,24 @@ Colour IconPixel(int x, int y)
 
 bool IconOutside(double px, double py) { return !InRoundedRect(px, py, 0.5, 0.5, 31.5, 31.5, 5.0); }
 
-Colour PanelPixel(int x, int y)
+// The texture's design: 20-row bands, each a little lighter at its top and darker at its
+// bottom, with faint streaks along the rows. A pixel at `dpi` takes the design's colour
+// at its centre: the shading and the streaks are smooth, and each row of the design (the
+// light top row, the dark bottom row, the streaks' phase) covers its share of the rows.
+Colour PanelPixel(int x, int y, int dpi)
 {
-    // Soft horizontal bands: each 20-row tile is a little lighter at its top and darker at
-    // its bottom, with faint streaks along the rows.
-    double v = 236.0 - 9.0 * y / 19.0;
-    if (y == 0)
+    const double toDesign = static_cast<double>(kDesignDpi) / dpi;
+    const double designX = (x + 0.5) * toDesign - 0.5;
+    const double centreY = (y + 0.5) * toDesign;
+    const int row = std::clamp(static_cast<int>(centreY), 0, 19);
+    double v = 236.0 - 9.0 * std::clamp(centreY - 0.5, 0.0, 19.0) / 19.0;
+    if (row == 0)
         v += 8.0;
-    if (y == 19)
+    if (row == 19)
         v -= 8.0;
-    const uint32_t seed = static_cast<uint32_t>(y) * 2654435761u;
-    const double streak = std::sin(x * 0.021 + (seed % 97) * 0.13) + 0.5 * std::sin(x * 0.067 + (seed % 31) * 0.7);
+    const uint32_t seed = static_cast<uint32_t>(row) * 2654435761u;
+    const double streak =
+        std::sin(designX * 0.021 + (seed % 97) * 0.13) + 0.5 * std::sin(designX * 0.067 + (seed % 31) * 0.7);
     v += 2.2 * streak;
     return {v, v - 1.0, v - 5.0};
 }
@@ -221,40 +228,41 @@ std::vector<uint8_t> MakeProgramIcon()
     return IconFile(false, 0, 0, 8, palette, colourBits, mask);
 }
 
-std::vector<uint8_t> MakeRadioMark(bool selected)
+Bitmap24 DrawRadioMark(bool selected, int dpi)
 {
-    constexpr int kSize = 12;
-    const double centre = kSize / 2.0;
-    Bitmap24 picture = Bitmap24::Black(kSize, kSize);
-    for (int y = 0; y < kSize; ++y)
-        for (int x = 0; x < kSize; ++x) {
+    const int size = ScaleToDpi(12, dpi);
+    const double unit = size / 12.0;   // one pixel of the 12 × 12 design
+    const double centre = size / 2.0;
+    Bitmap24 picture = Bitmap24::Black(size, size);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
             const auto within = [&](double radius) {
-                return [=](double px, double py) { return std::hypot(px - centre, py - centre) <= radius; };
+                return [=](double px, double py) { return std::hypot(px - centre, py - centre) <= radius * unit; };
             };
             const double outer = Coverage(x, y, within(5.6));
             const double inner = Coverage(x, y, within(4.4));
             const double dot = selected ? Coverage(x, y, within(2.5)) : 0.0;
             // A white well with a shade toward its lower right, in a dark blue ring, on the
             // panel's colour.
-            const double shade = std::clamp(((x + 0.5 - centre) + (y + 0.5 - centre)) / 10.0, 0.0, 1.0);
-            Colour c = PanelPixel(x, y);
+            const double shade = std::clamp(((x + 0.5 - centre) + (y + 0.5 - centre)) / (10.0 * unit), 0.0, 1.0);
+            Colour c = PanelPixel(x, y, dpi);
             c = Mix(c, Colour{60, 90, 138}, outer);
             c = Mix(c, Mix(Colour{255, 255, 255}, Colour{214, 218, 226}, shade), inner);
             c = Mix(c, Colour{30, 80, 160}, dot);
             picture.SetPixel(x, y, Byte(c.r), Byte(c.g), Byte(c.b));
         }
-    return EncodeBmp24(picture);
+    return picture;
 }
 
-std::vector<uint8_t> MakePanelTexture()
+Bitmap24 DrawPanelTexture(int dpi)
 {
-    Bitmap24 picture = Bitmap24::Black(556, 20);
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 556; ++x) {
-            const Colour c = PanelPixel(x, y);
+    Bitmap24 picture = Bitmap24::Black(ScaleToDpi(556, dpi), ScaleToDpi(20, dpi));
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x) {
+            const Colour c = PanelPixel(x, y, dpi);
             picture.SetPixel(x, y, Byte(c.r), Byte(c.g), Byte(c.b));
         }
-    return EncodeBmp24(picture);
+    return picture;
 }
 
 std::vector<uint8_t> MakeLinkCursor()
@@ -312,9 +320,9 @@ std::vector<ResourceFile> AllGeneratedResources()
 {
     return {
         {"glowmere.ico", MakeProgramIcon()},
-        {"radio_off.bmp", MakeRadioMark(false)},
-        {"radio_on.bmp", MakeRadioMark(true)},
-        {"panel.bmp", MakePanelTexture()},
+        {"radio_off.bmp", EncodeBmp24(DrawRadioMark(false, kDesignDpi))},
+        {"radio_on.bmp", EncodeBmp24(DrawRadioMark(true, kDesignDpi))},
+        {"panel.bmp", EncodeBmp24(DrawPanelTexture(kDesignDpi))},
         {"link.cur", MakeLinkCursor()},
     };
 }

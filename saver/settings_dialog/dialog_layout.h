@@ -24,7 +24,12 @@
 //
 // Img_BGM element i, lbl_BGM element i and the music source i belong together. The marks
 // and labels are windowless: their container paints them and hit-tests mouse presses.
+//
+// On a display of another dpi the whole table scales by dpi / 96 (LayoutAt): each box's
+// four edges are scaled, not its size, so edges that meet or line up at 96 dpi still do.
 #include <string>
+
+#include "display_scale.h"
 
 namespace glowmere::dialog {
 
@@ -57,12 +62,30 @@ constexpr int kSourceCount = 3;
 constexpr Box kSourceMarks[kSourceCount] = {{28, 76, 13, 13}, {28, 56, 13, 13}, {28, 96, 13, 13}};
 constexpr Box kSourceLabels[kSourceCount] = {{44, 76, 22, 13}, {44, 56, 43, 13}, {44, 96, 60, 13}};
 
-// The stored pictures: the two 12 x 12 marks and the panel texture.
+// The repeat box's list, when dropped, shows about eight items below the text field.
+constexpr int kRepeatListHeight = 120;
+
+// The pictures: the two 12 x 12 marks and the panel texture.
 constexpr int kMarkSize = 12;
 constexpr int kTextureWidth = 556;
 constexpr int kTextureHeight = 20;
 
-// Texts (UTF-8; they reach the platform in the ANSI code page).
+// A box at `dpi`: left, top, right and bottom each scaled by ScaleToDpi.
+Box ScaleBox(const Box& box, int dpi);
+
+// The table above at one dpi, in the same coordinates (panel or client area).
+struct Layout {
+    int dpi = kDesignDpi;
+    Box client, panel, creditLabel, linkLabel, setButton, cancelButton;
+    Box headingFrame, headingLabel, repeatBox, repeatLabel, fileButton, fileLabel;
+    Box sourceMarks[kSourceCount], sourceLabels[kSourceCount];
+    int repeatListHeight = kRepeatListHeight;
+    int markSize = kMarkSize;
+    int lineWidth = 1;   // the heading's outline and the file label's border
+};
+Layout LayoutAt(int dpi);
+
+// Texts (UTF-8; people read them through the platform's UTF-16 functions).
 constexpr char kHeadingCaption[] = "BGM";
 constexpr char kRepeatCaption[] = "曲目をﾘﾋﾟｰﾄ";
 constexpr const char* kSourceCaptions[kSourceCount] = {"なし", "音楽CD", "MP3、WAV"};

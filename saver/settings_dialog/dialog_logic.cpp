@@ -65,11 +65,11 @@ ScreenPoint DialogOrigin(int screenWidth, int screenHeight, int windowWidth, int
     return {(screenWidth - windowWidth) / 2, (screenHeight - windowHeight) / 3};
 }
 
-int SourceAt(int panelX, int panelY)
+int SourceAt(int panelX, int panelY, int dpi)
 {
+    const dialog::Layout layout = dialog::LayoutAt(dpi);
     for (int source = 0; source < dialog::kSourceCount; ++source)
-        if (dialog::kSourceMarks[source].Contains(panelX, panelY) ||
-            dialog::kSourceLabels[source].Contains(panelX, panelY))
+        if (layout.sourceMarks[source].Contains(panelX, panelY) || layout.sourceLabels[source].Contains(panelX, panelY))
             return source;
     return -1;
 }
@@ -82,6 +82,16 @@ void SaveSettings(SettingsPlatform& platform, const std::string& settingsFile, s
     WriteIniString(platform, kSettingsSection, kBgmFileKey, BgmFile, settingsFile);
 }
 
+std::optional<std::string> StoredPath(std::wstring_view chosen, const PathCodePage& codePage)
+{
+    if (std::optional<std::string> written = codePage.Written(chosen))
+        return written;
+    const std::wstring shortForm = codePage.ShortForm(chosen);
+    if (shortForm.empty())
+        return std::nullopt;
+    return codePage.Written(shortForm);
+}
+
 void UseChosenFile(std::string_view fileBuffer, LeadByteTest isLead)
 {
     BgmFile = std::string(fileBuffer.substr(0, fileBuffer.find('\0')));
@@ -89,6 +99,39 @@ void UseChosenFile(std::string_view fileBuffer, LeadByteTest isLead)
 }
 
 namespace dialog {
+
+Box ScaleBox(const Box& box, int dpi)
+{
+    const int left = ScaleToDpi(box.x, dpi), top = ScaleToDpi(box.y, dpi);
+    return {left, top, ScaleToDpi(box.x + box.width, dpi) - left, ScaleToDpi(box.y + box.height, dpi) - top};
+}
+
+Layout LayoutAt(int dpi)
+{
+    Layout layout;
+    layout.dpi = dpi;
+    const auto at = [dpi](const Box& box) { return ScaleBox(box, dpi); };
+    layout.client = at({0, 0, kClientWidth, kClientHeight});
+    layout.panel = at(kPanel);
+    layout.creditLabel = at(kCreditLabel);
+    layout.linkLabel = at(kLinkLabel);
+    layout.setButton = at(kSetButton);
+    layout.cancelButton = at(kCancelButton);
+    layout.headingFrame = at(kHeadingFrame);
+    layout.headingLabel = at(kHeadingLabel);
+    layout.repeatBox = at(kRepeatBox);
+    layout.repeatLabel = at(kRepeatLabel);
+    layout.fileButton = at(kFileButton);
+    layout.fileLabel = at(kFileLabel);
+    for (int source = 0; source < kSourceCount; ++source) {
+        layout.sourceMarks[source] = at(kSourceMarks[source]);
+        layout.sourceLabels[source] = at(kSourceLabels[source]);
+    }
+    layout.repeatListHeight = ScaleToDpi(kRepeatListHeight, dpi);
+    layout.markSize = ScaleToDpi(kMarkSize, dpi);
+    layout.lineWidth = ScaleToDpi(1, dpi);
+    return layout;
+}
 
 std::string CreditText() { return std::string("Glowmere Ver ") + GLOWMERE_VERSION; }
 

@@ -1,14 +1,16 @@
 #pragma once
 // The settings dialog's decisions and arithmetic, free of the window system: the texts of
-// the repeat box, which controls a music source
-// enables, where the panel texture is tiled, the colours of the background gradient, where
-// the dialog is placed, which source a mouse press picks, what saving writes and what a
-// chosen file changes.
+// the repeat box, which controls a music source enables, where the panel texture is
+// tiled, the colours of the background gradient, where the dialog is placed, which source
+// a mouse press picks, what saving writes, what a chosen file is stored as and what it
+// changes.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "display_scale.h"
 #include "settings_file.h"
 
 namespace glowmere {
@@ -54,8 +56,9 @@ struct ScreenPoint {
 // gets a negative origin.
 ScreenPoint DialogOrigin(int screenWidth, int screenHeight, int windowWidth, int windowHeight);
 
-// The music source whose mark or label lies under a point of the group panel, or -1.
-int SourceAt(int panelX, int panelY);
+// The music source whose mark or label lies under a point of the group panel laid out at
+// `dpi`, or -1.
+int SourceAt(int panelX, int panelY, int dpi = kDesignDpi);
 
 // Saving, in this order, each through WriteIniString into section "Section" of
 // `settingsFile`: "BGM区分" = BgmKind (" 2", "-1"); BgmRepeat := the repeat text as a
@@ -64,8 +67,25 @@ int SourceAt(int panelX, int panelY);
 // `repeatText` is the repeat box's text in the ANSI code page.
 void SaveSettings(SettingsPlatform& platform, const std::string& settingsFile, std::string_view repeatText);
 
-// The open-file request came back with `fileBuffer`: BgmFile := the buffer up to its first
-// NUL, BgmFolder := its folder. BgmKind stays as it is.
+// How the system code page sees a path (the platform's conversions, a seam for tests).
+class PathCodePage {
+public:
+    virtual ~PathCodePage() = default;
+    // The path in the ANSI code page, or nothing when the code page cannot write it: a
+    // character would become the default character or a look-alike.
+    virtual std::optional<std::string> Written(std::wstring_view path) const = 0;
+    // The path's short (8.3) form, or the empty text when it has none.
+    virtual std::wstring ShortForm(std::wstring_view path) const = 0;
+};
+
+// What a file chosen in the open-file dialog is stored as: BgmFile is ANSI, and MCI and
+// PlaySound open it by that name. A path the code page can write is stored as it is;
+// otherwise its short path, when the code page can write that one; otherwise nothing,
+// and the previous file stays.
+std::optional<std::string> StoredPath(std::wstring_view chosen, const PathCodePage& codePage);
+
+// The open-file request came back with `fileBuffer` (ANSI): BgmFile := the buffer up to
+// its first NUL, BgmFolder := its folder. BgmKind stays as it is.
 void UseChosenFile(std::string_view fileBuffer, LeadByteTest isLead);
 
 }  // namespace glowmere

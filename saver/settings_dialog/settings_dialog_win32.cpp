@@ -2,7 +2,9 @@
 // windowless labels, the group panel Pic_C with the tiled texture, the source marks and
 // labels, the repeat combo box, the three Command buttons, the modal loop, the open-file
 // request and the home-page link. What to show and what to write is decided in
-// dialog_logic.cpp; where things sit is dialog_layout.h.
+// dialog_logic.cpp; where things sit, at the dpi of the dialog's monitor, is
+// dialog_layout.h. People read its texts through the UTF-16 functions; its window titles
+// and classes and what it stores stay in the ANSI code page.
 #include "settings_dialog_win32.h"
 
 #include <windows.h>
@@ -12,6 +14,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +25,7 @@
 #include "gdi_win32.h"
 #include "program_folder_win32.h"
 #include "resource_ids.h"
+#include "resource_pictures.h"
 #include "settings_file.h"
 #include "settings_file_win32.h"
 #include "settings_values.h"
@@ -41,9 +45,6 @@ constexpr COLORREF kFormBackColour = RGB(0xC0, 0xC0, 0xC0);    // &H00C0C0C0, un
 constexpr COLORREF kPanelBackColour = RGB(0xE0, 0xE0, 0xE0);   // &H00E0E0E0, under the texture
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kWhite = RGB(0xFF, 0xFF, 0xFF);
-
-// The repeat box's list, when dropped, shows about eight items below the text field.
-constexpr int kRepeatListHeight = 120;
 
 enum ControlId : int { kRepeatId = 101, kFileId = 102, kSetId = 103, kCancelId = 104 };
 
@@ -67,16 +68,39 @@ Font FormFont()
 struct StoredButton {
     int id;
     bool inPanel;
-    Box box;
+    Box dialog::Layout::*box;
     const char* caption;
 };
 constexpr StoredButton kStoredButtons[] = {
-    {kFileId, true, dialog::kFileButton, dialog::kFileButtonCaption},
-    {kSetId, false, dialog::kSetButton, dialog::kSetCaption},
-    {kCancelId, false, dialog::kCancelButton, dialog::kCancelCaption},
+    {kFileId, true, &dialog::Layout::fileButton, dialog::kFileButtonCaption},
+    {kSetId, false, &dialog::Layout::setButton, dialog::kSetCaption},
+    {kCancelId, false, &dialog::Layout::cancelButton, dialog::kCancelCaption},
 };
+constexpr int kButtonCount = 3;
 
 RECT ToRect(const Box& box) { return {box.x, box.y, box.x + box.width, box.y + box.height}; }
+
+void Place(HWND window, const Box& box) { MoveWindow(window, box.x, box.y, box.width, box.height, FALSE); }
+
+HBITMAP PictureBitmap(const Bitmap24& picture) { return MakeBitmap(picture.width, picture.height, picture.bits); }
+
+// A path as the code page of the system sees it: its conversion and its short form.
+class SystemPathCodePage final : public PathCodePage {
+public:
+    std::optional<std::string> Written(std::wstring_view path) const override { return WideToAnsiExactly(path); }
+
+    std::wstring ShortForm(std::wstring_view path) const override
+    {
+        const std::wstring full(path);
+        const DWORD size = GetShortPathNameW(full.c_str(), nullptr, 0);
+        if (size == 0)
+            return {};
+        std::wstring shortForm(size, L'\0');
+        const DWORD length = GetShortPathNameW(full.c_str(), shortForm.data(), size);
+        shortForm.resize(length < size ? length : 0);
+        return shortForm;
+    }
+};
 
 int16_t ToInt16(LONG value)
 {
@@ -114,10 +138,21 @@ void DrawBitmap(HDC target, HBITMAP bitmap, int x, int y, int width, int height)
     DeleteDC(source);
 }
 
+// A black outline `width` pixels wide just inside the rectangle.
+void Outline(HDC dc, const RECT& rect, int width)
+{
+    const RECT edges[] = {{rect.left, rect.top, rect.right, rect.top + width},
+                          {rect.left, rect.bottom - width, rect.right, rect.bottom},
+                          {rect.left, rect.top, rect.left + width, rect.bottom},
+                          {rect.right - width, rect.top, rect.right, rect.bottom}};
+    for (const RECT& edge : edges)
+        FillRect(dc, &edge, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+}
+
 struct LabelStyle {
     UINT align = DT_LEFT;
     COLORREF colour = kBlack;
-    bool bordered = false;
+    int border = 0;   // the width of a thin black border, or 0
     // A label with room for several lines wraps its text at its width and cuts it at its
     // edges. A one-line label keeps its text on its line and lets it run past its right
     // edge: the captions were measured for a font whose stand-in may be a few pixels
@@ -125,20 +160,20 @@ struct LabelStyle {
     bool wraps = false;
 };
 
-// A windowless label with a transparent background; `text` is ANSI.
-void DrawLabel(HDC dc, const Box& box, const std::string& text, HFONT font, const LabelStyle& style)
+// A windowless label with a transparent background.
+void DrawLabel(HDC dc, const Box& box, const std::wstring& text, HFONT font, const LabelStyle& style)
 {
     RECT rect = ToRect(box);
-    if (style.bordered) {
-        FrameRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        InflateRect(&rect, -1, -1);
+    if (style.border > 0) {
+        Outline(dc, rect, style.border);
+        InflateRect(&rect, -style.border, -style.border);
     }
     HGDIOBJ previousFont = SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, style.colour);
     // No prefix characters: a path with '&' in it shows as it is.
     const UINT layout = style.wraps ? DT_WORDBREAK | DT_EDITCONTROL : DT_SINGLELINE | DT_NOCLIP;
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rect, style.align | DT_TOP | DT_NOPREFIX | layout);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, style.align | DT_TOP | DT_NOPREFIX | layout);
     SelectObject(dc, previousFont);
 }
 
@@ -157,6 +192,8 @@ private:
 
     bool RegisterClasses();
     bool Create();
+    void LayOut(int dpi, const RECT* suggested);
+    void MakeFontsAndPictures();
     void FitRepeatBoxHeight();
 
     // The form's handlers and routines.
@@ -182,6 +219,7 @@ private:
     HWND form_ = nullptr;
     HWND panel_ = nullptr;
     HWND repeat_ = nullptr;
+    HWND buttons_[kButtonCount] = {};   // as kStoredButtons lists them
     HWND fileButton_ = nullptr;
     HFONT font_ = nullptr;
     HFONT linkFont_ = nullptr;
@@ -189,13 +227,16 @@ private:
     HBITMAP texture_ = nullptr;      // Pic_Mbl
     HCURSOR linkCursor_ = nullptr;
 
+    int dpi_ = kDesignDpi;   // of the monitor the dialog is on
+    dialog::Layout layout_;
+
     Canvas formImage_;    // the form's persistent image: the gradient
     Canvas panelImage_;   // Pic_C's persistent image: its colour and the tiled texture
     Canvas formScratch_;
     Canvas panelScratch_;
 
     int markPicture_[dialog::kSourceCount] = {-1, -1, -1};   // Img_Ra element each Img_BGM shows
-    std::string fileLabel_;                                    // lbl_Fname's caption (ANSI)
+    std::string fileLabel_;                                    // lbl_Fname's caption (ANSI, as stored)
     ScreenPointer pointer_ = ScreenPointer::Default;
     bool linkPressed_ = false;
     bool unloading_ = false;
@@ -245,77 +286,110 @@ bool SettingsDialog::Create()
 {
     if (!RegisterClasses())
         return false;
-
-    // The stored pictures: the two marks of Img_Ra, the texture of Pic_Mbl, the link's
-    // pointer.
-    const auto loadBitmap = [&](int id) {
-        return static_cast<HBITMAP>(
-            LoadImageA(instance_, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    };
-    markPictures_[0] = loadBitmap(IDB_MARK_OFF);
-    markPictures_[1] = loadBitmap(IDB_MARK_ON);
-    texture_ = loadBitmap(IDB_PANEL_TEXTURE);
     linkCursor_ = LoadCursorA(instance_, MAKEINTRESOURCEA(IDC_LINK));
-    font_ = MakeFont(FormFont());
-    Font link = FormFont();
-    link.underline = true;
-    linkFont_ = MakeFont(link);
 
-    // The window is sized for its client area; Form_Load places it.
-    RECT outer = {0, 0, dialog::kClientWidth, dialog::kClientHeight};
-    AdjustWindowRectEx(&outer, kFormStyle, FALSE, 0);
-    form_ = CreateWindowExA(0, kFormClass, kSettingsDialogTitle, kFormStyle, 0, 0, outer.right - outer.left,
-                            outer.bottom - outer.top, nullptr, nullptr, instance_, this);
+    // The form and its children are laid out at the dpi of the monitor the form is on;
+    // Form_Load places it.
+    form_ = CreateWindowExA(0, kFormClass, kSettingsDialogTitle, kFormStyle, 0, 0, dialog::kClientWidth,
+                            dialog::kClientHeight, nullptr, nullptr, instance_, this);
     if (!form_)
         return false;
+    dpi_ = WindowDpi(form_);
+    layout_ = dialog::LayoutAt(dpi_);
+    MakeFontsAndPictures();
 
-    const Box& p = dialog::kPanel;
+    const Box& p = layout_.panel;
     panel_ = CreateWindowExA(0, kPanelClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, p.x, p.y,
                              p.width, p.height, form_, nullptr, instance_, this);
-    if (panel_ && panelImage_.Make(p.width, p.height))
-        panelImage_.Fill(kPanelBackColour);
-
-    const Box& r = dialog::kRepeatBox;
-    repeat_ = CreateWindowExA(0, "COMBOBOX", "",
+    // Its items and typed text are for people to read: a Unicode combo box.
+    repeat_ = CreateWindowExW(0, L"COMBOBOX", L"",
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
-                              r.x, r.y, r.width, r.height + kRepeatListHeight, panel_,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kRepeatId)), instance_, nullptr);
-    if (repeat_) {
-        SendMessageA(repeat_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        FitRepeatBoxHeight();
-    }
+                              0, 0, 0, 0, panel_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kRepeatId)),
+                              instance_, nullptr);
 
     const Font ambient = FormFont();
-    for (const StoredButton& stored : kStoredButtons) {
+    for (int i = 0; i < kButtonCount; ++i) {
+        const StoredButton& stored = kStoredButtons[i];
         button::PropertyStore properties;
         properties.Put("Caption", std::string(stored.caption));
         properties.Put("Font", FormFont());
-        HWND parent = stored.inPanel ? panel_ : form_;
-        const Box& b = stored.box;
-        HWND made = static_cast<HWND>(
-            button::CreateCommand(parent, stored.id, b.x, b.y, b.width, b.height, &properties, &ambient));
+        const Box& b = layout_.*stored.box;
+        buttons_[i] = static_cast<HWND>(button::CreateCommand(stored.inPanel ? panel_ : form_, stored.id, b.x, b.y,
+                                                              b.width, b.height, &properties, &ambient));
         if (stored.id == kFileId)
-            fileButton_ = made;
+            fileButton_ = buttons_[i];
     }
+    LayOut(dpi_, nullptr);
     return true;
+}
+
+void SettingsDialog::MakeFontsAndPictures()
+{
+    const auto replace = [](auto& object, auto made) {
+        if (object)
+            DeleteObject(object);
+        object = made;
+    };
+    // The combo box holds the form's font until it is given the next one: whoever
+    // replaces it deletes it then.
+    font_ = MakeFont(FormFont(), dpi_);
+    Font link = FormFont();
+    link.underline = true;
+    replace(linkFont_, MakeFont(link, dpi_));
+    // The marks of Img_Ra and the texture of Pic_Mbl, drawn for their size at this dpi.
+    for (int selected = 0; selected < 2; ++selected)
+        replace(markPictures_[selected], PictureBitmap(resources::DrawRadioMark(selected == 1, dpi_)));
+    replace(texture_, PictureBitmap(resources::DrawPanelTexture(dpi_)));
+}
+
+void SettingsDialog::LayOut(int dpi, const RECT* suggested)
+{
+    const HFONT oldFont = font_;
+    if (dpi != dpi_) {
+        dpi_ = dpi;
+        layout_ = dialog::LayoutAt(dpi);
+        MakeFontsAndPictures();
+    }
+    if (suggested) {
+        SetWindowPos(form_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    } else {
+        const SIZE outer = WindowSizeForClient({layout_.client.width, layout_.client.height}, kFormStyle, 0, dpi_);
+        SetWindowPos(form_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    Place(panel_, layout_.panel);
+    const Box& r = layout_.repeatBox;
+    MoveWindow(repeat_, r.x, r.y, r.width, r.height + layout_.repeatListHeight, FALSE);
+    SendMessageW(repeat_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    FitRepeatBoxHeight();
+    for (int i = 0; i < kButtonCount; ++i) {
+        button::SetCommandDpi(buttons_[i], dpi_);
+        Place(buttons_[i], layout_.*kStoredButtons[i].box);
+    }
+    if (oldFont != font_)
+        DeleteObject(oldFont);
+
+    if (panelImage_.Make(layout_.panel.width, layout_.panel.height))
+        panelImage_.Fill(kPanelBackColour);
+    RedrawWindow(form_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 void SettingsDialog::FitRepeatBoxHeight()
 {
-    // A combo box sizes its text field from its font; the form wants it 20 pixels high.
-    // How the requested field height relates to the window's height differs between
-    // implementations (Wine adds two pixels to the request), so ask, measure, and ask
-    // again for the remaining difference.
-    LRESULT field = SendMessageA(repeat_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    // A combo box sizes its text field from its font; the form wants it 20 pixels high
+    // at 96 dpi. How the requested field height relates to the window's height differs
+    // between implementations (Wine adds two pixels to the request), so ask, measure,
+    // and ask again for the remaining difference.
+    LRESULT field = SendMessageW(repeat_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
     for (int attempt = 0; attempt < 4 && field != CB_ERR; ++attempt) {
         RECT now;
         if (!GetWindowRect(repeat_, &now))
             return;
-        const int difference = dialog::kRepeatBox.height - (now.bottom - now.top);
+        const int difference = layout_.repeatBox.height - (now.bottom - now.top);
         if (difference == 0 || field + difference <= 0)
             return;
         field += difference;
-        SendMessageA(repeat_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+        SendMessageW(repeat_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
     }
 }
 
@@ -331,16 +405,18 @@ void SettingsDialog::ShowModal()
     UpdateWindow(form_);
     SetForegroundWindow(form_);
 
+    // Unicode messages, so that characters typed into the repeat box reach it whole on
+    // every system.
     MSG message;
     while (form_ && IsWindow(form_)) {
-        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got <= 0) {
             if (got == 0)
                 PostQuitMessage(static_cast<int>(message.wParam));   // leave it for the caller
             break;
         }
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
 }
 
@@ -363,9 +439,9 @@ void SettingsDialog::FormLoad()
         EnableWindow(repeat_, TRUE);
     button::SetCommandEnabled(fileButton_, controls.fileButtonEnabled);
     // The stored track in the "##" pattern, then the 31 items (empty, 1 to 30).
-    SetWindowTextA(repeat_, FormatHashHash(BgmRepeat).c_str());
+    SetWindowTextW(repeat_, ToWide(FormatHashHash(BgmRepeat)).c_str());
     for (const std::string& item : RepeatListItems())
-        SendMessageA(repeat_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        SendMessageW(repeat_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(item).c_str()));
     // The stored music file in its label.
     fileLabel_ = BgmFile;
     InvalidateRect(panel_, nullptr, FALSE);
@@ -446,7 +522,7 @@ void SettingsDialog::ShowMarks(int selected)
         picture = 0;
     if (selected >= 0 && selected < dialog::kSourceCount)
         markPicture_[selected] = 1;
-    for (const Box& mark : dialog::kSourceMarks) {
+    for (const Box& mark : layout_.sourceMarks) {
         const RECT rect = ToRect(mark);
         InvalidateRect(panel_, &rect, FALSE);
     }
@@ -454,15 +530,16 @@ void SettingsDialog::ShowMarks(int selected)
 
 void SettingsDialog::FileClick()
 {
-    const std::string filter = ToAnsi(dialog::kOpenFilterName) + '\0' + ToAnsi(dialog::kOpenFilterPattern) + '\0';
-    const std::string title = ToAnsi(dialog::kOpenTitle);
-    std::vector<char> file(dialog::kOpenBufferSize, '\0');
-    std::vector<char> fileTitle(dialog::kOpenBufferSize, '\0');
+    const std::wstring filter = ToWide(dialog::kOpenFilterName) + L'\0' + ToWide(dialog::kOpenFilterPattern) + L'\0';
+    const std::wstring title = ToWide(dialog::kOpenTitle);
+    const std::wstring initialFolder = AnsiToWide(BgmFolder);
+    std::vector<wchar_t> file(dialog::kOpenBufferSize, L'\0');
+    std::vector<wchar_t> fileTitle(dialog::kOpenBufferSize, L'\0');
 
-    OPENFILENAMEA request = {};
+    OPENFILENAMEW request = {};
     // The request record of the generation before Windows 2000 (no pvReserved, dwReserved
     // or FlagsEx), in its size for this architecture.
-    request.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    request.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     request.hwndOwner = form_;
     request.hInstance = instance_;
     request.lpstrFilter = filter.c_str();   // the string's own terminator ends the list
@@ -470,23 +547,29 @@ void SettingsDialog::FileClick()
     request.nMaxFile = dialog::kOpenBufferSize;
     request.lpstrFileTitle = fileTitle.data();
     request.nMaxFileTitle = dialog::kOpenBufferSize;
-    request.lpstrInitialDir = BgmFolder.c_str();
+    request.lpstrInitialDir = initialFolder.c_str();
     request.lpstrTitle = title.c_str();
     request.Flags = 0;
-    if (!GetOpenFileNameA(&request))
+    if (!GetOpenFileNameW(&request))
         return;   // cancelled or failed: nothing changes
 
-    UseChosenFile(std::string_view(file.data(), file.size()), platform_.LeadBytes());
+    // Stored in the code page, as MCI and PlaySound will open it; a path that neither as
+    // it is nor by its short form can be written there leaves the previous file.
+    file.back() = L'\0';
+    const std::optional<std::string> stored = StoredPath(file.data(), SystemPathCodePage());
+    if (!stored)
+        return;
+    UseChosenFile(*stored, platform_.LeadBytes());
     fileLabel_ = BgmFile;
-    const RECT label = ToRect(dialog::kFileLabel);
+    const RECT label = ToRect(layout_.fileLabel);
     InvalidateRect(panel_, &label, FALSE);
 }
 
 void SettingsDialog::SetClick()
 {
-    std::string text(static_cast<size_t>(std::max(0, GetWindowTextLengthA(repeat_))) + 1, '\0');
-    text.resize(static_cast<size_t>(std::max(0, GetWindowTextA(repeat_, text.data(), static_cast<int>(text.size())))));
-    SaveSettings(platform_, ProgramFolder() + kSettingsFileName, text);
+    std::wstring text(static_cast<size_t>(std::max(0, GetWindowTextLengthW(repeat_))) + 1, L'\0');
+    text.resize(static_cast<size_t>(std::max(0, GetWindowTextW(repeat_, text.data(), static_cast<int>(text.size())))));
+    SaveSettings(platform_, ProgramFolder() + kSettingsFileName, WideToAnsi(text));
     Unload();
 }
 
@@ -527,7 +610,7 @@ bool SettingsDialog::FormSetCursor(WPARAM wParam, LPARAM lParam)
     POINT at = {};
     GetCursorPos(&at);
     ScreenToClient(form_, &at);
-    const bool overLink = dialog::kLinkLabel.Contains(at.x, at.y) && linkCursor_;
+    const bool overLink = layout_.linkLabel.Contains(at.x, at.y) && linkCursor_;
     SetCursor(overLink ? linkCursor_ : LoadCursorA(nullptr, IDC_ARROW));
     return true;
 }
@@ -565,8 +648,8 @@ void SettingsDialog::PaintForm()
     if (formImage_.Dc() && formScratch_.Make(formImage_.Width(), formImage_.Height())) {
         HDC canvas = formScratch_.Dc();
         BitBlt(canvas, 0, 0, formImage_.Width(), formImage_.Height(), formImage_.Dc(), 0, 0, SRCCOPY);
-        DrawLabel(canvas, dialog::kCreditLabel, ToAnsi(dialog::CreditText()), font_, {DT_LEFT, kWhite, false});
-        DrawLabel(canvas, dialog::kLinkLabel, ToAnsi(dialog::kHomePage), linkFont_, {DT_LEFT, kWhite, false});
+        DrawLabel(canvas, layout_.creditLabel, ToWide(dialog::CreditText()), font_, {DT_LEFT, kWhite});
+        DrawLabel(canvas, layout_.linkLabel, ToWide(dialog::kHomePage), linkFont_, {DT_LEFT, kWhite});
         const RECT& r = paint.rcPaint;
         BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, canvas, r.left, r.top, SRCCOPY);
     }
@@ -585,25 +668,20 @@ void SettingsDialog::PaintPanel()
         BitBlt(c, 0, 0, width, height, panelImage_.Dc(), 0, 0, SRCCOPY);
 
         // Shape3: a black outline around the heading.
-        const RECT frame = ToRect(dialog::kHeadingFrame);
-        HGDIOBJ previousBrush = SelectObject(c, GetStockObject(NULL_BRUSH));
-        HGDIOBJ previousPen = SelectObject(c, GetStockObject(BLACK_PEN));
-        Rectangle(c, frame.left, frame.top, frame.right, frame.bottom);
-        SelectObject(c, previousPen);
-        SelectObject(c, previousBrush);
+        Outline(c, ToRect(layout_.headingFrame), layout_.lineWidth);
 
-        DrawLabel(c, dialog::kHeadingLabel, dialog::kHeadingCaption, font_, {DT_CENTER, kBlack, false});
-        DrawLabel(c, dialog::kRepeatLabel, ToAnsi(dialog::kRepeatCaption), font_, {});
+        DrawLabel(c, layout_.headingLabel, ToWide(dialog::kHeadingCaption), font_, {DT_CENTER});
+        DrawLabel(c, layout_.repeatLabel, ToWide(dialog::kRepeatCaption), font_, {});
         for (int source = 0; source < dialog::kSourceCount; ++source) {
-            DrawLabel(c, dialog::kSourceLabels[source], ToAnsi(dialog::kSourceCaptions[source]), font_, {});
+            DrawLabel(c, layout_.sourceLabels[source], ToWide(dialog::kSourceCaptions[source]), font_, {});
             // An image control shows its picture at its own size from the top-left corner.
             const int picture = markPicture_[source];
             if (picture >= 0) {
-                const Box& mark = dialog::kSourceMarks[source];
-                DrawBitmap(c, markPictures_[picture], mark.x, mark.y, dialog::kMarkSize, dialog::kMarkSize);
+                const Box& mark = layout_.sourceMarks[source];
+                DrawBitmap(c, markPictures_[picture], mark.x, mark.y, layout_.markSize, layout_.markSize);
             }
         }
-        DrawLabel(c, dialog::kFileLabel, fileLabel_, font_, {DT_LEFT, kBlack, true, true});
+        DrawLabel(c, layout_.fileLabel, AnsiToWide(fileLabel_), font_, {DT_LEFT, kBlack, layout_.lineWidth, true});
 
         const RECT& r = paint.rcPaint;
         BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, c, r.left, r.top, SRCCOPY);
@@ -633,7 +711,7 @@ LRESULT SettingsDialog::FormMessage(HWND window, UINT message, WPARAM wParam, LP
         break;
     case WM_LBUTTONDOWN:
         // The link label's Click: pressed and released over it with the left button.
-        if (dialog::kLinkLabel.Contains(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)))) {
+        if (layout_.linkLabel.Contains(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)))) {
             linkPressed_ = true;
             SetCapture(window);
         }
@@ -644,7 +722,7 @@ LRESULT SettingsDialog::FormMessage(HWND window, UINT message, WPARAM wParam, LP
         if (GetCapture() == window)
             ReleaseCapture();
         if (pressed &&
-            dialog::kLinkLabel.Contains(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))))
+            layout_.linkLabel.Contains(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))))
             LinkClick();
         return 0;
     }
@@ -673,12 +751,19 @@ LRESULT SettingsDialog::FormMessage(HWND window, UINT message, WPARAM wParam, LP
         // The frame's close box and Alt+F4 unload the form like Cancel.
         Unload();
         return 0;
+    case WM_DPICHANGED:
+        // Moved to a monitor of another dpi (or that monitor's scaling changed): laid out
+        // again at the new dpi, in the window rectangle the system suggests for it.
+        LayOut(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        TilePicture();
+        return 0;
     case WM_NCDESTROY:
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         form_ = nullptr;
         panel_ = nullptr;
         repeat_ = nullptr;
         fileButton_ = nullptr;
+        std::fill(std::begin(buttons_), std::end(buttons_), nullptr);
         break;
     default:
         break;
@@ -698,7 +783,7 @@ LRESULT SettingsDialog::PanelMessage(HWND window, UINT message, WPARAM wParam, L
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {
         // A mark or a label of a source: any mouse button selects it.
-        const int source = SourceAt(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+        const int source = SourceAt(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)), dpi_);
         if (source >= 0)
             SelectSource(source);
         return 0;

@@ -1,7 +1,12 @@
-// The shared memory picture and font making of the shell's windows.
+// The shared memory picture, picture and font making and dpi of the shell's windows.
 #include "gdi_win32.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
 #include "ansi_text_win32.h"
+#include "display_scale.h"
 
 namespace glowmere {
 
@@ -49,14 +54,64 @@ void Canvas::Fill(COLORREF colour)
     FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
 
-HFONT MakeFont(const Font& font)
+namespace {
+
+// A user32 function the system may not have (they came with Windows 10), or null.
+template <class Function>
+Function User32Function(const char* name)
 {
+    const FARPROC found = GetProcAddress(GetModuleHandleA("user32.dll"), name);
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(found));
+}
+
+}  // namespace
+
+HBITMAP MakeBitmap(int width, int height, const std::vector<uint8_t>& rows)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const size_t size = ((static_cast<size_t>(width) * 3 + 3) & ~size_t(3)) * static_cast<size_t>(std::abs(height));
+    if (bitmap && bits)
+        std::memcpy(bits, rows.data(), std::min(size, rows.size()));
+    GdiFlush();
+    return bitmap;
+}
+
+int WindowDpi(HWND window)
+{
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = User32Function<GetDpiForWindowFunction>("GetDpiForWindow");
+    if (getDpiForWindow && window)
+        if (const UINT dpi = getDpiForWindow(window))
+            return static_cast<int>(dpi);
     HDC screen = GetDC(nullptr);
-    const int dotsPerInch = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
     if (screen)
         ReleaseDC(nullptr, screen);
-    LOGFONTA logFont = {};
-    logFont.lfHeight = FontPixelHeight(font, dotsPerInch > 0 ? dotsPerInch : 96);
+    return dpi > 0 ? dpi : kDesignDpi;
+}
+
+SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD exStyle, int dpi)
+{
+    using AdjustForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = User32Function<AdjustForDpiFunction>("AdjustWindowRectExForDpi");
+    RECT outer = {0, 0, client.cx, client.cy};
+    if (!adjustForDpi || !adjustForDpi(&outer, style, FALSE, exStyle, static_cast<UINT>(dpi)))
+        AdjustWindowRectEx(&outer, style, FALSE, exStyle);
+    return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+HFONT MakeFont(const Font& font, int dpi)
+{
+    LOGFONTW logFont = {};
+    logFont.lfHeight = FontPixelHeight(font, dpi > 0 ? dpi : kDesignDpi);
     logFont.lfWeight = font.weight;
     logFont.lfItalic = font.italic;
     logFont.lfUnderline = font.underline;
@@ -66,8 +121,8 @@ HFONT MakeFont(const Font& font)
     logFont.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     logFont.lfQuality = DEFAULT_QUALITY;
     logFont.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-    lstrcpynA(logFont.lfFaceName, ToAnsi(font.face).c_str(), LF_FACESIZE);
-    return CreateFontIndirectA(&logFont);
+    lstrcpynW(logFont.lfFaceName, ToWide(font.face).c_str(), LF_FACESIZE);
+    return CreateFontIndirectW(&logFont);
 }
 
 }  // namespace glowmere

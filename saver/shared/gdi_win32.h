@@ -1,7 +1,11 @@
 #pragma once
 // Win32 pieces the shell's windows share: the window procedure that hands messages to a
-// form object, a picture kept in memory, and a GDI font made from a caption font.
+// form object, a picture kept in memory, a picture made from pixels, a window's dpi and a
+// GDI font made from a caption font.
 #include <windows.h>
+
+#include <cstdint>
+#include <vector>
 
 #include "font.h"
 
@@ -49,8 +53,20 @@ private:
     int width_ = 0, height_ = 0;
 };
 
-// The font a caption asks for (face in UTF-8, reaching the platform in the ANSI code
-// page), at the screen's dots per inch. Null when the platform cannot make it.
-HFONT MakeFont(const Font& font);
+// A 24-bit picture from its rows as a DIB holds them: blue, green, red, each row padded
+// to 4 bytes; bottom row first for a positive height, top row first for a negative one.
+// Null when the platform cannot make it.
+HBITMAP MakeBitmap(int width, int height, const std::vector<uint8_t>& rows);
+
+// The dots per inch of the monitor the window is on (GetDpiForWindow where the system has
+// it, the screen's otherwise).
+int WindowDpi(HWND window);
+
+// The outer size of a window of this style whose client area is `client`, at `dpi`.
+SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD exStyle, int dpi);
+
+// The font a caption asks for (face in UTF-8, reaching the platform as UTF-16, so that
+// it is found on every system), at `dpi`. Null when the platform cannot make it.
+HFONT MakeFont(const Font& font, int dpi);
 
 }  // namespace glowmere

@@ -34,8 +34,10 @@ public:
 
     void ShowRendererMissing() override
     {
-        MessageBoxA(nullptr, glowmere::ToAnsi(glowmere::kRendererMissingText).c_str(), glowmere::kProgramTitle,
-                    MB_OK);
+        // A text for people to read: through the Unicode function, so that it reads right
+        // whatever the system's code page.
+        MessageBoxW(nullptr, glowmere::ToWide(glowmere::kRendererMissingText).c_str(),
+                    glowmere::ToWide(glowmere::kProgramTitle).c_str(), MB_OK);
     }
 
     void ShowSettingsDialog() override { glowmere::ShowSettingsDialog(glowmere::SystemSettingsPlatform()); }
