@@ -115,8 +115,9 @@ public:
     Command& Control() { return control_; }
     const Font& Ambient() const { return ambient_; }
 
-    // The button is on a display of another dpi: redrawn for it at its present size.
-    void SetDpi(int dpi)
+    // The button at its present size in twips at `dpi` (a new size, or a display of another
+    // dpi), redrawn.
+    void Rescale(int dpi)
     {
         control_.SetDpi(dpi);
         control_.Resize(PixelsToTwips(width_, dpi), PixelsToTwips(height_, dpi));
@@ -136,7 +137,7 @@ public:
             return 0;
         case WM_SIZE:
             MakeBackBuffer();
-            control_.Resize(PixelsToTwips(LOWORD(lParam), control_.Dpi()), PixelsToTwips(HIWORD(lParam), control_.Dpi()));
+            Rescale(control_.Dpi());
             return 0;
         case WM_ERASEBKGND:
             return 1;   // WM_PAINT covers every pixel
@@ -505,7 +506,7 @@ bool IsCommand(NativeWindow window)
 void SetCommandDpi(NativeWindow button, int dpi)
 {
     With(button, 0, [dpi](CommandWindow& w) {
-        w.SetDpi(dpi);
+        w.Rescale(dpi);
         return 0;
     });
 }

@@ -43,15 +43,8 @@ Bitmap24 CaptureDesktop(int width, int height)
     Bitmap24 picture;
     if (width <= 0 || height <= 0)
         return picture;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP section = MakeDibSection(width, height, &bits);
     if (!section)
         return picture;
     HDC memory = CreateCompatibleDC(nullptr);

@@ -65,11 +65,6 @@ constexpr Box kSourceLabels[kSourceCount] = {{44, 76, 22, 13}, {44, 56, 43, 13},
 // The repeat box's list, when dropped, shows about eight items below the text field.
 constexpr int kRepeatListHeight = 120;
 
-// The pictures: the two 12 x 12 marks and the panel texture.
-constexpr int kMarkSize = 12;
-constexpr int kTextureWidth = 556;
-constexpr int kTextureHeight = 20;
-
 // A box at `dpi`: left, top, right and bottom each scaled by ScaleToDpi.
 Box ScaleBox(const Box& box, int dpi);
 
@@ -80,7 +75,6 @@ struct Layout {
     Box headingFrame, headingLabel, repeatBox, repeatLabel, fileButton, fileLabel;
     Box sourceMarks[kSourceCount], sourceLabels[kSourceCount];
     int repeatListHeight = kRepeatListHeight;
-    int markSize = kMarkSize;
     int lineWidth = 1;   // the heading's outline and the file label's border
 };
 Layout LayoutAt(int dpi);

@@ -128,7 +128,6 @@ Layout LayoutAt(int dpi)
         layout.sourceLabels[source] = at(kSourceLabels[source]);
     }
     layout.repeatListHeight = ScaleToDpi(kRepeatListHeight, dpi);
-    layout.markSize = ScaleToDpi(kMarkSize, dpi);
     layout.lineWidth = ScaleToDpi(1, dpi);
     return layout;
 }

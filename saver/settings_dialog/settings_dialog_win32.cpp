@@ -124,16 +124,17 @@ void ZoomFromCursor(HWND window) { AnimateCaption(window, true); }
 
 void ZoomToCursor(HWND window) { AnimateCaption(window, false); }
 
-// Copies a whole bitmap to (x, y), or `width` x `height` of it.
-void DrawBitmap(HDC target, HBITMAP bitmap, int x, int y, int width, int height)
+// Copies a whole bitmap to (x, y).
+void DrawBitmap(HDC target, HBITMAP bitmap, int x, int y)
 {
-    if (!target || !bitmap)
+    BITMAP size = {};
+    if (!target || !bitmap || !GetObjectA(bitmap, sizeof size, &size))
         return;
     HDC source = CreateCompatibleDC(target);
     if (!source)
         return;
     HGDIOBJ previous = SelectObject(source, bitmap);
-    BitBlt(target, x, y, width, height, source, 0, 0, SRCCOPY);
+    BitBlt(target, x, y, size.bmWidth, size.bmHeight, source, 0, 0, SRCCOPY);
     SelectObject(source, previous);
     DeleteDC(source);
 }
@@ -342,6 +343,9 @@ void SettingsDialog::MakeFontsAndPictures()
     replace(texture_, PictureBitmap(resources::DrawPanelTexture(dpi_)));
 }
 
+// Lays the form out at `dpi`: its fonts and pictures made for it, the window sized for its
+// scaled client area (or placed in the rectangle the system suggests), every child at its
+// scaled box, and Pic_C's image made anew for TilePicture.
 void SettingsDialog::LayOut(int dpi, const RECT* suggested)
 {
     const HFONT oldFont = font_;
@@ -678,7 +682,7 @@ void SettingsDialog::PaintPanel()
             const int picture = markPicture_[source];
             if (picture >= 0) {
                 const Box& mark = layout_.sourceMarks[source];
-                DrawBitmap(c, markPictures_[picture], mark.x, mark.y, layout_.markSize, layout_.markSize);
+                DrawBitmap(c, markPictures_[picture], mark.x, mark.y);
             }
         }
         DrawLabel(c, layout_.fileLabel, AnsiToWide(fileLabel_), font_, {DT_LEFT, kBlack, layout_.lineWidth, true});

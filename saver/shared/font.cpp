@@ -12,8 +12,11 @@ bool Font::operator==(const Font& other) const
 
 int FontPixelHeight(const Font& font, int dotsPerInch)
 {
-    // 9.75 pt at 96 dpi is exactly 13 pixels.
-    return -static_cast<int>(std::lround(font.points * dotsPerInch / 72.0));
+    // To the nearest pixel, a half down: a caption then never grows faster than the boxes
+    // laid out for it at that dpi (9.75 pt is 19.5 pixels at 144 dpi, where a label 13
+    // pixels high at 96 dpi gets 19 or 20). At 96 dpi no size falls on a half: 9.75 pt is
+    // exactly 13 pixels.
+    return -static_cast<int>(std::ceil(font.points * dotsPerInch / 72.0 - 0.5));
 }
 
 }  // namespace glowmere

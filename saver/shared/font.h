@@ -21,8 +21,8 @@ struct Font {
     bool operator!=(const Font& other) const { return !(*this == other); }
 };
 
-// The font's cell height in device pixels for LOGFONT's lfHeight (negative: character
-// height), at `dotsPerInch` (96 on the screen the control's constants assume).
+// The font's character height in device pixels for LOGFONT's lfHeight (negative), at
+// `dotsPerInch` (96 on the screen the control's constants assume); a half pixel goes down.
 int FontPixelHeight(const Font& font, int dotsPerInch);
 
 }  // namespace glowmere

@@ -66,7 +66,7 @@ Function User32Function(const char* name)
 
 }  // namespace
 
-HBITMAP MakeBitmap(int width, int height, const std::vector<uint8_t>& rows)
+HBITMAP MakeDibSection(int width, int height, void** bits)
 {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -75,8 +75,14 @@ HBITMAP MakeBitmap(int width, int height, const std::vector<uint8_t>& rows)
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
+    *bits = nullptr;
+    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
+HBITMAP MakeBitmap(int width, int height, const std::vector<uint8_t>& rows)
+{
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = MakeDibSection(width, height, &bits);
     const size_t size = ((static_cast<size_t>(width) * 3 + 3) & ~size_t(3)) * static_cast<size_t>(std::abs(height));
     if (bitmap && bits)
         std::memcpy(bits, rows.data(), std::min(size, rows.size()));

@@ -53,6 +53,10 @@ private:
     int width_ = 0, height_ = 0;
 };
 
+// A 24-bit DIB section, bottom row first for a positive height and top row first for a
+// negative one; its pixels are at *bits. Null when the platform cannot make it.
+HBITMAP MakeDibSection(int width, int height, void** bits);
+
 // A 24-bit picture from its rows as a DIB holds them: blue, green, red, each row padded
 // to 4 bytes; bottom row first for a positive height, top row first for a negative one.
 // Null when the platform cannot make it.
