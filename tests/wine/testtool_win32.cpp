@@ -8,7 +8,9 @@
 // foreground's cursor shows), icons; host and preview (a window of their own, the preview form inside the second:
 // a child painted by another process than its host's never reaches the screen under Wine);
 // dialog (the settings dialog, printing the exact bytes of each INI write, since Wine's
-// WritePrivateProfileStringA drops a value's leading blank); serve (see Serve). With
+// WritePrivateProfileStringA drops a value's leading blank); set-text (WM_SETTEXT in UTF-16);
+// dpi-changed <dpi> <rectangle> (WM_DPICHANGED, the rectangle written into the window's own
+// process: a pointer does not cross processes); serve (see Serve). With
 // GLOWMERE_TEST_DESKTOP set, the command runs inside that desktop.
 #include <windows.h>
 #include <shellapi.h>
@@ -139,6 +141,18 @@ int Command(const std::vector<std::string>& args)
         wchar_t text[4096] = {};
         SendMessageW(handle(1), WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
         Print(testoutput::FromWide(text, CP_UTF8));
+    } else if (command == "set-text") {
+        Print(std::to_string(SendMessageW(handle(1), WM_SETTEXT, 0, LPARAM(glowmere::ToWide(arg(2)).c_str()))));
+    } else if (command == "dpi-changed") {
+        DWORD id = 0;
+        GetWindowThreadProcessId(handle(1), &id);
+        HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, id);
+        const RECT rect = {number(3), number(4), number(5), number(6)};
+        void* remote = process ? VirtualAllocEx(process, nullptr, sizeof rect, MEM_COMMIT, PAGE_READWRITE) : nullptr;
+        DWORD_PTR result = 0;
+        Print(remote && WriteProcessMemory(process, remote, &rect, sizeof rect, nullptr) &&
+              SendMessageTimeoutW(handle(1), WM_DPICHANGED, MAKEWPARAM(number(2), number(2)), LPARAM(remote),
+                                  SMTO_ABORTIFHUNG, 10000, &result) ? "1" : "0");
     } else if (command == "display-mode") {
         DEVMODEA current = {}, registry = {};
         current.dmSize = registry.dmSize = sizeof(DEVMODEA);
