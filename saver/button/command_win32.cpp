@@ -150,18 +150,15 @@ public:
         case WM_LBUTTONDOWN:
             // The press comes first, then the focus the press brings (2 -> 4 for a
             // hovered button). A disabled button does not take the focus.
-            SetCapture(window_);
-            control_.MouseDown(kLeftButton);
+            Press(kLeftButton, wParam, lParam);
             if (control_.EnabledValue() && GetFocus() != window_)
                 SetFocus(window_);
             return 0;
         case WM_RBUTTONDOWN:
-            SetCapture(window_);
-            control_.MouseDown(kRightButton);
+            Press(kRightButton, wParam, lParam);
             return 0;
         case WM_MBUTTONDOWN:
-            SetCapture(window_);
-            control_.MouseDown(kMiddleButton);
+            Press(kMiddleButton, wParam, lParam);
             return 0;
         case WM_LBUTTONUP:
             Release(kLeftButton, wParam, lParam);
@@ -272,6 +269,17 @@ private:
         return static_cast<int16_t>(((wParam & MK_LBUTTON) ? kLeftButton : 0) |
                                     ((wParam & MK_RBUTTON) ? kRightButton : 0) |
                                     ((wParam & MK_MBUTTON) ? kMiddleButton : 0));
+    }
+
+    // A press is always over the button, and a move over it normally comes first. When the
+    // window under a pointer that stands still goes away (a chooser closed with a key), Wine
+    // sends no move, and the button would ignore the click; the press brings the hover the
+    // move would have brought (nothing changes for a button already hovered).
+    void Press(int16_t button, WPARAM wParam, LPARAM lParam)
+    {
+        SetCapture(window_);
+        control_.MouseMove(HeldButtons(wParam), Inside(lParam));
+        control_.MouseDown(button);
     }
 
     bool Inside(LPARAM lParam) const

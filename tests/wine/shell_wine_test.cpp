@@ -497,7 +497,7 @@ TEST_F(SettingsDialog, ACancelledChooserChangesNothingAndATypedNewFileIsShownAnd
     Session().Key("Escape");
     ASSERT_TRUE(Session().WaitForWindowGone(layout::kOpenTitle, kBound));
     EXPECT_TRUE(FileLabel() == before) << "the label changed";
-    Press(layout::kFileButton);
+    Session().Click(1);   // the pointer has not moved since the first press
     ASSERT_NO_FATAL_FAILURE(ExpectChooser());
     // A bare name is taken from there, and need not exist.
     Session().Type("new.mp3");
