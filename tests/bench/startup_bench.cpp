@@ -27,8 +27,7 @@ constexpr char kRendererTitle[] = "Lumadrift_VC";
 // Milliseconds from `start` to the first frame, or -1 when none came within a minute.
 double MillisToFirstFrame(harness::WineSession& session, Clock::time_point start)
 {
-    // Inside the renderer's 1024 x 768 window at the top-left: a virtual desktop shrinks to
-    // that size, leaving the rest of a larger X screen black.
+    // Inside the renderer's 1024 x 768 window at the top-left.
     while (Clock::now() - start < std::chrono::seconds(60)) {
         const auto sky = session.ReadPixel(512, 96);
         const auto floor = session.ReadPixel(512, 691);
@@ -55,19 +54,15 @@ double Median(std::vector<double> values)
     return values.empty() ? -1 : values[values.size() / 2];
 }
 
-void Measure(int width, int height, bool virtualDesktop, int rounds)
+void Measure(int width, int height, bool xorg, int rounds)
 {
-    harness::WineSession session({width, height, "bench-" + std::to_string(width)});
-    if (virtualDesktop) {
-        // Wine's virtual desktop is black by default; give it a colour the capture can carry.
-        session.SetRegistryValue("HKCU\\Control Panel\\Colors", "Background", "REG_SZ", "58 110 165");
-        session.UseVirtualDesktop(std::to_string(width) + "x" + std::to_string(height));
-    } else {
-        const fs::path picture = session.ArtifactPath("desktop.png");
-        session.StartNative({"convert", "-size", std::to_string(width) + "x" + std::to_string(height),
-                             "gradient:#3a7bd5-#00d2ff", picture.string()}).Wait(Millis(60000));
-        session.SetRootPicture(picture);
-    }
+    // On Xorg the renderer's switch to 1024 x 768 really happens.
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    harness::WineSession session({width, height, "bench-" + size, "ja_JP.UTF-8",
+                                  xorg ? std::vector<std::string>{size + "+0+0"} : std::vector<std::string>{}});
+    const fs::path picture = session.ArtifactPath("desktop.png");
+    session.StartNative({"convert", "-size", size, "gradient:#3a7bd5-#00d2ff", picture.string()}).Wait(Millis(60000));
+    session.SetRootPicture(picture);
     const fs::path folder = session.MakeProgramFolder("Glowmere", {"Glowmere.scr", "Glowmere.dll"});
     session.Tool({"display-mode"});   // the session's first Wine process starts its server
 
@@ -88,7 +83,7 @@ void Measure(int width, int height, bool virtualDesktop, int rounds)
     }
     const double a = Median(full), b = Median(alone);
     std::printf("%4dx%-4d %-16s  /s to first frame %7.0f ms   renderer alone %7.0f ms   ratio %.2f   (median of %d)\n",
-                width, height, virtualDesktop ? "virtual desktop" : "X screen", a, b, b > 0 ? a / b : 0.0, rounds);
+                width, height, xorg ? "Xorg" : "Xvfb", a, b, b > 0 ? a / b : 0.0, rounds);
     std::fflush(stdout);
 }
 

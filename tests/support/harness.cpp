@@ -74,19 +74,18 @@ int RunNative(const std::vector<std::string>& argv, const Environment& env, cons
     return Process(Spawn(argv, env, {}, log), log).Wait(Millis(180000)).value_or(-1);
 }
 
-// An Xvfb that picks its display number itself (-displayfd) and answers once this returns.
-// One that dies right after reporting its number (seen once) is replaced.
-pid_t StartXvfb(int width, int height, const fs::path& log, std::string& display)
+// An X server (argv) that picks its display number itself (-displayfd) and answers once
+// this returns. One that dies right after reporting its number (seen once) is replaced.
+pid_t StartX(std::vector<std::string> argv, const fs::path& log, std::string& display)
 {
     for (int attempt = 0; attempt < 3; ++attempt) {
         int ready[2];
         if (pipe(ready) != 0)
             Fail("pipe failed");
         fcntl(ready[0], F_SETFD, FD_CLOEXEC);
-        const pid_t pid = Spawn({"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0",
-                                 std::to_string(width) + "x" + std::to_string(height) + "x24", "-nolisten", "tcp",
-                                 "-noreset"},
-                                {}, {}, log);
+        std::vector<std::string> args = argv;
+        args.insert(args.end(), {"-displayfd", std::to_string(ready[1]), "-nolisten", "tcp", "-noreset"});
+        const pid_t pid = Spawn(args, {}, {}, log);
         close(ready[1]);
         std::string number;
         char buffer[32];
@@ -101,7 +100,7 @@ pid_t StartXvfb(int width, int height, const fs::path& log, std::string& display
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
     }
-    Fail("Xvfb did not start: " + ReadFile(log));
+    Fail(argv[0] + " did not start: " + ReadFile(log));
 }
 
 // The prefix's server, persistent until `wineserver -k`, so that no process ever meets a
@@ -155,7 +154,7 @@ void MakeTemplatePrefix()
     fs::create_directories(fresh);
     const fs::path log = kBuildDir / "wine-template.log";
     std::string display;
-    const pid_t xvfb = StartXvfb(640, 480, log, display);
+    const pid_t xvfb = StartX({"Xvfb", "-screen", "0", "640x480x24"}, log, display);
     // No Mono or Gecko installers, no menu entries.
     const Environment env = {{"WINEPREFIX", fresh.string()}, {"DISPLAY", display}, {"LC_ALL", "ja_JP.UTF-8"},
                              {"WINEDEBUG", "-all"}, {"WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d"}};
@@ -318,7 +317,35 @@ WineSession::~WineSession()
 // The one place that starts the session's X display.
 void WineSession::StartDisplay()
 {
-    displayProcess_ = StartXvfb(options_.width, options_.height, workDir_ / "xvfb.log", display_);
+    const std::vector<std::string>& monitors = options_.monitors;
+    if (monitors.empty()) {
+        const std::string screen = std::to_string(options_.width) + "x" + std::to_string(options_.height) + "x24";
+        displayProcess_ = StartX({"Xvfb", "-screen", "0", screen}, workDir_ / "xvfb.log", display_);
+        return;
+    }
+    // The dummy driver's outputs DUMMY0, DUMMY1, ... on a screen large enough for several
+    // monitors side by side; the monitor limits let every common mode through.
+    const fs::path config = workDir_ / "xorg.conf", log = workDir_ / "xorg.log";
+    WriteFile(config, "Section \"Monitor\"\n Identifier \"m\"\n HorizSync 5-1000\n VertRefresh 5-200\nEndSection\n"
+                      "Section \"Device\"\n Identifier \"d\"\n Driver \"dummy\"\n VideoRam 256000\nEndSection\n"
+                      "Section \"Screen\"\n Identifier \"s\"\n Device \"d\"\n Monitor \"m\"\n"
+                      " SubSection \"Display\"\n  Virtual 4096 2160\n EndSubSection\nEndSection\n");
+    displayProcess_ = StartX({"Xorg", "-config", config, "-logfile", log, "-novtswitch", "-sharevts", "-keeptty"},
+                             log, display_);
+    // Every output gets every mode of the layout (one it has already is no harm). Wine reads
+    // the outputs without probing them: the last query makes X probe, so that the outputs
+    // just switched on read as connected.
+    std::string modes, layout = "xrandr";
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        const std::string mode = monitors[i].substr(0, monitors[i].find('+'));
+        std::string place = monitors[i].substr(mode.size() + 1);
+        std::replace(place.begin(), place.end(), '+', 'x');
+        for (size_t output = 0; output < monitors.size(); ++output)
+            modes += "xrandr --addmode DUMMY" + std::to_string(output) + " " + mode + ";";
+        layout += " --output DUMMY" + std::to_string(i) + " --mode " + mode + " --pos " + place + (i ? "" : " --primary");
+    }
+    if (RunNative({"sh", "-c", modes + layout + " && xrandr"}, {{"DISPLAY", display_}}, log.string() + ".layout") != 0)
+        Fail("xrandr could not lay out the monitors: " + ReadFile(log.string() + ".layout"));
 }
 
 Environment WineSession::Environment() const
@@ -374,21 +401,9 @@ void WineSession::SetRegistryValue(const std::string& key, const std::string& na
         Fail("reg add failed: " + run.output);
 }
 
-void WineSession::UseVirtualDesktop(const std::string& size)
-{
-    if (size.empty() && toolServers_[1].Running()) {
-        Request(workDir_ / "tool-desktop", "quit");
-        toolServers_[1].Wait(Millis(10000));
-    }
-    desktop_ = size;
-}
-
 Process WineSession::Start(const fs::path& exe, const std::vector<std::string>& args, const StartOptions& options)
 {
-    std::vector<std::string> argv = {"wine"};
-    if (!desktop_.empty())
-        argv.insert(argv.end(), {"explorer", "/desktop=glowmere," + desktop_});
-    argv.push_back(exe.string());
+    std::vector<std::string> argv = {"wine", exe.string()};
     argv.insert(argv.end(), args.begin(), args.end());
     StartOptions withDir = options;
     if (withDir.workingDir.empty())
@@ -418,25 +433,18 @@ RunResult WineSession::Run(const fs::path& exe, const std::vector<std::string>& 
 
 std::string WineSession::Tool(const std::vector<std::string>& args, Millis timeout)
 {
-    // A serving tool for each desktop, started on first use; inside the virtual desktop the
-    // tool starts a copy of itself there.
-    const bool inDesktop = !desktop_.empty();
-    const fs::path folder = workDir_ / (inDesktop ? "tool-desktop" : "tool");
-    Process& server = toolServers_[inDesktop];
-    if (!server.Running()) {
+    // The serving tool, started on first use.
+    const fs::path folder = workDir_ / "tool";
+    if (!toolServer_.Running()) {
         fs::create_directories(folder);
-        StartOptions options;
-        if (inDesktop)
-            options.env["GLOWMERE_TEST_DESKTOP"] = "glowmere";
-        server = StartNative({"wine", (TestProgramsDir() / "testtool.exe").string(), "serve", WindowsPath(folder)},
-                             options);
+        toolServer_ = StartNative({"wine", (TestProgramsDir() / "testtool.exe").string(), "serve", WindowsPath(folder)});
     }
     std::string request;
     for (const std::string& arg : args)
         request += (request.empty() ? "" : "\n") + arg;
     Request(folder, request);
     if (!Eventually([&] { return fs::exists(folder / "answer"); }, timeout, Millis(2))) {
-        server.Kill();
+        toolServer_.Kill();
         Fail("testtool timed out: " + request);
     }
     const std::string answer = ReadFile(folder / "answer");
@@ -499,26 +507,32 @@ void WineSession::Xdotool(const std::vector<std::string>& args)
     StartNative(argv).Wait(Millis(30000));
 }
 
-// The screen's pixels in the rectangle; none when the screen cannot be read.
+// The screen's pixels in the rectangle (width 0: the whole screen at its size of the moment);
+// none when the screen cannot be read, as when it changes its size meanwhile.
 Image WineSession::GrabArea(int x, int y, int width, int height)
 {
-    if (!xDisplay_)
+    if (!xDisplay_) {
+        XSetErrorHandler([](::Display*, XErrorEvent*) { return 0; });   // instead of ending the test
         xDisplay_ = XOpenDisplay(display_.c_str());
+    }
     ::Display* display = static_cast<::Display*>(xDisplay_);
+    XWindowAttributes root = {};
+    if (display && width == 0 && XGetWindowAttributes(display, DefaultRootWindow(display), &root))
+        width = root.width, height = root.height;
     XImage* image = display ? XGetImage(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(width),
                                         static_cast<unsigned>(height), AllPlanes, ZPixmap)
                             : nullptr;
-    Image area{width, height, {}};
+    Image area{width, height, std::vector<uint8_t>(image ? size_t(width) * size_t(height) * 3 : 0)};
     // The 24-bit screen keeps each channel in the 8 bits of its mask.
     const auto channel = [](unsigned long value, unsigned long mask) {
         return static_cast<uint8_t>((value & mask) / (mask & -mask));
     };
-    for (int j = 0; image && j < height; ++j)
-        for (int i = 0; i < width; ++i) {
-            const unsigned long value = XGetPixel(image, i, j);
-            area.rgb.insert(area.rgb.end(), {channel(value, image->red_mask), channel(value, image->green_mask),
-                                             channel(value, image->blue_mask)});
-        }
+    for (size_t i = 0; i < area.rgb.size(); i += 3) {
+        const unsigned long value = XGetPixel(image, int(i / 3 % size_t(width)), int(i / 3 / size_t(width)));
+        area.rgb[i] = channel(value, image->red_mask);
+        area.rgb[i + 1] = channel(value, image->green_mask);
+        area.rgb[i + 2] = channel(value, image->blue_mask);
+    }
     if (image)
         XDestroyImage(image);
     return area;
@@ -526,8 +540,8 @@ Image WineSession::GrabArea(int x, int y, int width, int height)
 
 Image WineSession::Grab()
 {
-    Image shot = GrabArea(0, 0, options_.width, options_.height);
-    if (shot.rgb.empty())
+    Image shot;
+    if (!Eventually([&] { return !(shot = GrabArea(0, 0, 0, 0)).rgb.empty(); }, Millis(5000)))
         Fail("cannot read the screen");
     return shot;
 }

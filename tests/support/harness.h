@@ -1,9 +1,9 @@
 #pragma once
-// The harness of the Wine suites. A WineSession owns its X display (Xvfb on a free display
-// number), its WINEPREFIX (hard links to a template made once per build tree), one
-// persistent wineserver started before any other Wine process of the prefix, and every
-// process it starts; it runs each with the session's locale (ja_JP.UTF-8: code page 932).
-// At its end `wineserver -k` for its own prefix ends the Windows processes, then the
+// The harness of the Wine suites. A WineSession owns its X display (Xvfb, or Xorg for several
+// monitors, on a free display number), its WINEPREFIX (hard links to a template made once per
+// build tree), one persistent wineserver started before any other Wine process of the prefix,
+// and every process it starts; it runs each with the session's locale (ja_JP.UTF-8: code page
+// 932). At its end `wineserver -k` for its own prefix ends the Windows processes, then the
 // display goes by its process id. Questions inside Wine (which window is there, what a
 // message box says, post a message) go to testtool.exe (tests/wine/testtool_win32.cpp).
 #include <sys/types.h>
@@ -116,6 +116,9 @@ struct SessionOptions {
     // LC_ALL of every Wine process: the ANSI code page (ja_JP.UTF-8 932, en_US.UTF-8 1252,
     // zh_CN.UTF-8 936).
     std::string locale = "ja_JP.UTF-8";
+    // Xorg's dummy driver instead of Xvfb: real mode switches, and one monitor per "WxH+X+Y"
+    // (X's coordinates; the first is the primary), laid out before any Wine process starts.
+    std::vector<std::string> monitors = {};
 };
 
 struct StartOptions {
@@ -156,10 +159,6 @@ public:
     // REG ADD of one value (REG_SZ, REG_DWORD, ...); processes started later see it.
     void SetRegistryValue(const std::string& key, const std::string& name, const std::string& type,
                           const std::string& data);
-    // Later programs and the tool run inside Wine's virtual desktop "glowmere" of this size
-    // ("1920x1080"; "" for none). The first program there owns the desktop: its process ends
-    // only with the desktop's last window.
-    void UseVirtualDesktop(const std::string& size);
 
     Process Start(const fs::path& exe, const std::vector<std::string>& args = {}, const StartOptions& options = {});
     Process StartNative(const std::vector<std::string>& argv, const StartOptions& options = {});
@@ -186,7 +185,7 @@ public:
     void Click(int button) { Xdotool({"click", std::to_string(button)}); }
     void SetRootPicture(const fs::path& picture) { StartNative({"display", "-window", "root", picture}).Wait(Millis(30000)); }
 
-    // The screen; Screenshot keeps it as build/test-artifacts/<session>/<name>.ppm.
+    // The screen at its size of the moment; Screenshot keeps it as build/test-artifacts/<session>/<name>.ppm.
     Image Grab();
     Image Screenshot(const std::string& name);
     // Grabs the screen until `test` holds or `timeout` has passed; keeps the last picture.
@@ -218,8 +217,8 @@ private:
 
     SessionOptions options_;
     fs::path workDir_;
-    std::string display_, desktop_;
-    Process toolServers_[2];   // in the default desktop, in the virtual one
+    std::string display_;
+    Process toolServer_;
     pid_t displayProcess_ = -1;
     void* xDisplay_ = nullptr;   // Display*, opened on first use
 };

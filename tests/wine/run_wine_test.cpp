@@ -4,7 +4,7 @@
 // string) end to end with the renderer beside the shell, on an X screen whose root window
 // shows a known picture; the shell is its test build (saver_music_probe.exe: the same program
 // with its music and cursor calls written to run-calls.log), so each run also shows what the
-// form did with them.
+// form did with them; and each kind of end shows whether the desktop picture outlived it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -156,6 +156,7 @@ TEST_F(RendererRun, WithoutPicturesAWhiteFloorMeetsTheSkyAtRow432UnderFlatSquare
     EXPECT_EQ(std::vector<long>({info.visible, long(info.parent), info.left, info.top, info.right, info.bottom}),
               std::vector<long>({1, 0, 0, 0, 1024, 768}));
     EXPECT_EQ(Session().Tool({"cursor"}), "0") << "the cursor shows during the run";
+    EXPECT_EQ(Session().Tool({"find", "", "Lumadrift_Cover"}), "0") << "a cover on the only monitor";
     const Image first = At2500Ms("first-run");
     // Other keys, the mouse and the system's screen-saver request change nothing. No test
     // places the keyboard focus: the renderer takes it itself.
@@ -267,6 +268,23 @@ TEST_F(RendererRun, ADesktopPictureThatCannotBeOpenedIsReportedAndTheRunGoesOn)
 // ---------------------------------------------------------------------------------------
 // Runs of the shell
 
+// The share of the floor's pixels near the colour.
+double FloorShare(const Image& s, Rgb colour)
+{
+    return s.Fraction(0, 440, 1024, 768, [&](Rgb p) { return p.Near(colour, 60); });
+}
+
+// A frame whose floor carries the captured desktop: it shows the desktop's red quarter,
+// where the bare desktop is green and yellow and a white floor or another picture has no red.
+const Rgb kRed = {0xe0, 0x30, 0x20};
+bool DesktopFloor(const Image& s) { return FloorShare(s, kRed) > 0.02; }
+
+void ExpectOnlyTheSpiritPictureLeft()
+{
+    EXPECT_FALSE(fs::exists(WorkingFolder() / "Lumadrift1.bmp")) << "the desktop picture outlived its run";
+    EXPECT_TRUE(fs::exists(WorkingFolder() / "Lumadrift2.bmp"));
+}
+
 long MillisSince(Clock::time_point then) { return long(std::chrono::duration_cast<Millis>(Clock::now() - then).count()); }
 
 // A complete file with the header of an uncompressed 24-bit bottom-up picture of the size:
@@ -365,27 +383,30 @@ protected:
 TEST_F(SaverRun, AnMp3RunShowsTheCapturedDesktopAsTheFloorRestartsTheFileAndEndsOnEscape)
 {
     Prepare(2, 0, "tune.mp3");
+    // Left by an earlier run killed with its shell: its picture, and a temporary file that
+    // everybody may read.
+    WriteBitmap(WorkingFolder() / "Lumadrift1.bmp", 64, 48, [](int, int) { return Rgb{200, 60, 200}; });
+    harness::WriteFile(WorkingFolder() / "Lumadrift1.bmp.new", "left behind");
     ASSERT_NE(StartRun({"/s"}), 0u) << shell_.Output();
-    // Both hand-off pictures were complete before the renderer started.
+    // Both hand-off pictures were complete before the renderer started, the desktop's under
+    // rights that Wine turns into no mode bits for others.
     ExpectUncompressed24Bit(WorkingFolder() / "Lumadrift1.bmp", 1024, 768);
     ExpectUncompressed24Bit(WorkingFolder() / "Lumadrift2.bmp", 128, 128);
+    EXPECT_EQ(fs::status(WorkingFolder() / "Lumadrift1.bmp").permissions() & fs::perms::others_all, fs::perms::none);
+    EXPECT_EQ(Session().Tool({"descriptor"}), "D:P(A;;FA;;;S-1-5-21-0-0-0-1000)(A;;FA;;;SY)(A;;FA;;;BA)(A;;SD;;;WD)");
     EXPECT_TRUE(harness::LoadImage(WorkingFolder() / "Lumadrift1.bmp").rgb ==
                 harness::LoadImage(Session().ArtifactPath("desktop.png")).rgb)
         << "the capture differs from the desktop";
     EXPECT_EQ(Session().Tool({"cursor"}), "0") << "the cursor shows during the run";
 
     // The floor carries the desktop's colours in perspective under the spirits.
-    const auto share = [](const harness::Image& s, Rgb colour) {
-        return s.Fraction(0, 440, 1024, 768, [&](Rgb p) { return p.Near(colour, 60); });
-    };
     const auto spirits = [](const harness::Image& s) {
         return s.Fraction(0, 0, 1024, 400, [](Rgb p) { return p.Brightness() > 150; });
     };
-    const Rgb red = {0xe0, 0x30, 0x20}, green = {0x30, 0xb0, 0x40}, yellow = {0xf0, 0xd0, 0x20};
     const harness::Image shot = Session().ScreenshotWhen(
-        "mp3-run", [&](const harness::Image& s) { return share(s, red) > 0.02 && spirits(s) > 0.0005; }, kBound);
-    for (const Rgb colour : {red, green, yellow})
-        EXPECT_GT(share(shot, colour), 0.02) << colour.Hex();
+        "mp3-run", [&](const harness::Image& s) { return DesktopFloor(s) && spirits(s) > 0.0005; }, kBound);
+    for (const Rgb colour : {kRed, Rgb{0x30, 0xb0, 0x40}, Rgb{0xf0, 0xd0, 0x20}})
+        EXPECT_GT(FloorShare(shot, colour), 0.02) << colour.Hex();
     EXPECT_GT(spirits(shot), 0.0005) << "no spirits";
 
     // The file "ends" 200 ms after each play: the form's one-second timer starts it again.
@@ -396,8 +417,8 @@ TEST_F(SaverRun, AnMp3RunShowsTheCapturedDesktopAsTheFloorRestartsTheFileAndEnds
     const auto windowGone = Clock::now();
     EXPECT_EQ(shell_.Wait(kBound), 0);
     EXPECT_LT(MillisSince(windowGone), 1500);
+    ExpectOnlyTheSpiritPictureLeft();
     EXPECT_TRUE(harness::Eventually([&] { return RendererProcess().empty(); }, kBound));
-    EXPECT_EQ(Session().FindWindow(kController), 0u);
 
     long playedAt = -1;
     for (const auto& [time, call] : Log())
@@ -445,11 +466,15 @@ TEST_F(SaverRun, WithARepeatTrackAFailingCdCheckEndsTheChecksAndACloseRequestLea
     ASSERT_NE(StartRun({"/s"}, {{}, {{"GLOWMERE_TEST_NO_CD", "1"}}}), 0u) << shell_.Output();
     ASSERT_TRUE(harness::Eventually([&] { return Count("send status cdaudio current track") > 0; }, kBound));
     std::this_thread::sleep_for(Millis(1000));   // five more ticks of a 200 ms check that went on
-    // A close request to the controller ends the shell with its clean-up; the renderer runs on.
+    // Once the renderer shows the desktop it has loaded, a close request to the controller
+    // ends the shell with its clean-up, the desktop picture's removal among it; the renderer
+    // runs on, still showing it.
+    ASSERT_TRUE(DesktopFloor(Session().ScreenshotWhen("cd-run", DesktopFloor, kBound)));
     Session().Post(Session().FindWindow(kController), harness::kWmClose);
     EXPECT_EQ(shell_.Wait(kBound), 0);
     EXPECT_FALSE(Session().WaitForWindowGone(kRenderer, Millis(1000)));
-    EXPECT_FALSE(RendererProcess().empty());
+    ExpectOnlyTheSpiritPictureLeft();
+    EXPECT_TRUE(DesktopFloor(Session().Screenshot("cd-run-on")));
     EXPECT_EQ(Sent(), (Calls{"send open cdaudio", "send set cdaudio time format tmsf",
                              "send status cdaudio current track", "show-cursor"}))
         << "one failing check, then neither stop nor close";
@@ -493,6 +518,32 @@ TEST_F(SaverRun, ARendererThatCannotBeStartedEndsTheShellAtItsFirstWatchWithoutM
     EXPECT_EQ(Session().FindWindow(kRenderer), 0u);
     EXPECT_TRUE(RendererProcess().empty());
     EXPECT_EQ(Sent(), Calls{"show-cursor"}) << "no settings: no music";
+    ExpectOnlyTheSpiritPictureLeft();
+}
+
+TEST_F(SaverRun, AKilledRendererTakesTheDesktopPictureAlong)
+{
+    Prepare(0, 0, "");
+    ASSERT_NE(StartRun({"/s"}), 0u) << shell_.Output();
+    ASSERT_EQ(Session().Tool({"terminate", RendererProcess()}), "1");
+    EXPECT_EQ(shell_.Wait(kBound), 0);
+    ExpectOnlyTheSpiritPictureLeft();
+}
+
+TEST_F(SaverRun, ARunClosedWhileItsRendererIsStillStartingLeavesItTheDesktopPictureToLoad)
+{
+    // The renderer's process is held from the moment its window appears, before it loads
+    // the pictures, through two ticks of the shell's 500 ms watch: a slow start.
+    Prepare(0, 0, "");
+    shell_ = Session().Start(folder_ / "Glowmere.scr", {"/s"});
+    const std::string held = Session().Tool({"hold", kRenderer});
+    ASSERT_NE(held, "0");
+    std::this_thread::sleep_for(Millis(1200));
+    Session().Post(Session().FindWindow(kController), harness::kWmClose);
+    EXPECT_EQ(shell_.Wait(kBound), 0);
+    EXPECT_TRUE(fs::exists(WorkingFolder() / "Lumadrift1.bmp")) << "removed before the renderer could load it";
+    EXPECT_EQ(Session().Tool({"release", held}), held);
+    EXPECT_TRUE(DesktopFloor(Session().ScreenshotWhen("held-run", DesktopFloor, kBound)));
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // The real Glowmere.scr under Wine on a 1920 x 1080 screen: what its command line starts, the
 // renderer check and its message, the single-instance test, the preview in a host window and
-// how it ends, the display mode around a run (a screen that refuses the renderer's 1024 x 768,
-// a close request to a run inside Wine's virtual desktop); and the settings dialog with its
+// how it ends, a screen that refuses the renderer's 1024 x 768; and the settings dialog with its
 // Command buttons: the real "/c", or the same dialog in testtool.exe printing what it hands to
 // WritePrivateProfileStringA, driven with the real mouse and keyboard. Marks, labels and button
 // looks are read from the screen (a button's frame line is #003C74 enabled, #C9C7BA
@@ -163,29 +162,6 @@ TEST(DisplayMode, AScreenThatRefusesTheSwitchEndsTheRendererAndKeepsItsMode)
     EXPECT_EQ(Session().Run(ProgramFolder(true) / "Glowmere.dll", {}, kBound).exitCode, 0);
     EXPECT_EQ(Session().FindWindow("Lumadrift_VC"), 0u);
     EXPECT_EQ(Session().Tool({"display-mode"}), "1920 1080 32 1920 1080 32");
-}
-
-TEST(DisplayMode, ACloseRequestToTheRunLeavesARunningRenderersModeInAVirtualDesktop)
-{
-    // Inside Wine's virtual desktop of the screen's size the switch to 1024 x 768 succeeds.
-    const fs::path folder = ProgramFolder(true);
-    struct Desktop {
-        Desktop() { Session().UseVirtualDesktop("1920x1080"); }
-        ~Desktop() { Session().UseVirtualDesktop(""); }
-    } desktop;
-    Process run = Session().Start(folder / "Glowmere.scr", {"/s"});
-    const uint64_t renderer = Session().WaitForWindow("Lumadrift_VC", kBound);
-    ASSERT_NE(renderer, 0u) << run.Output();
-    EXPECT_EQ(Session().Tool({"display-mode"}), "1024 768 32 1920 1080 32");
-
-    Session().Post(Session().FindWindow("Lumadrift_Main"), harness::kWmClose);
-    EXPECT_TRUE(harness::Eventually([] { return Session().Tool({"processes"}).find("Glowmere.scr") == std::string::npos; }, kBound))
-        << "the shell did not end";
-    EXPECT_EQ(Session().FindWindow("Lumadrift_VC"), renderer);
-    EXPECT_EQ(Session().Tool({"display-mode"}), "1024 768 32 1920 1080 32");
-    Session().Post(renderer, harness::kWmClose);
-    Session().UseVirtualDesktop("");
-    EXPECT_TRUE(run.Wait(kBound)) << "the desktop stays";
 }
 
 TEST(SessionLocale, ASessionInAnotherLocaleRunsItsProgramsInThatCodePage)

@@ -4,15 +4,17 @@
 // enabled parent owner style(hex), window rectangle, client origin and size, class, title),
 // children (handle visible class text), items and sent-text (a combo's list, WM_GETTEXT; both
 // asked in UTF-16: Wine cuts another process's ANSI answers short), display-mode (current,
-// then registry: width height bits), processes, terminate, code-page, cursor (1: the
-// foreground's cursor shows), icons; host and preview (a window of their own, the preview form inside the second:
+// then registry: width height bits), set-mode (a device's, CDS_FULLSCREEN), processes,
+// terminate, hold (suspends the process of a window once it exists: its id) and release,
+// foreground, code-page, cursor (1: the foreground's cursor shows), icons, descriptor (the
+// desktop picture's, in SDDL); host and preview (a window of their own, the preview form inside the second:
 // a child painted by another process than its host's never reaches the screen under Wine);
 // dialog (the settings dialog, printing the exact bytes of each INI write, since Wine's
 // WritePrivateProfileStringA drops a value's leading blank); set-text (WM_SETTEXT in UTF-16);
 // dpi-changed <dpi> <rectangle> (WM_DPICHANGED, the rectangle written into the window's own
-// process: a pointer does not cross processes); serve (see Serve). With
-// GLOWMERE_TEST_DESKTOP set, the command runs inside that desktop.
+// process: a pointer does not cross processes); serve (see Serve).
 #include <windows.h>
+#include <sddl.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 
@@ -26,6 +28,7 @@
 
 #include "ansi_text_win32.h"
 #include "forms_win32.h"
+#include "picture_file_win32.h"
 #include "preview_win32.h"
 #include "settings_dialog_win32.h"
 #include "settings_file.h"
@@ -162,6 +165,13 @@ int Command(const std::vector<std::string>& args)
         std::snprintf(line, sizeof line, "%lu %lu %lu %lu %lu %lu", current.dmPelsWidth, current.dmPelsHeight,
                       current.dmBitsPerPel, registry.dmPelsWidth, registry.dmPelsHeight, registry.dmBitsPerPel);
         Print(line);
+    } else if (command == "set-mode") {
+        DEVMODEA mode = {};
+        mode.dmSize = sizeof mode;
+        mode.dmPelsWidth = static_cast<DWORD>(number(2));
+        mode.dmPelsHeight = static_cast<DWORD>(number(3));
+        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+        Print(std::to_string(ChangeDisplaySettingsExA(arg(1).c_str(), &mode, nullptr, CDS_FULLSCREEN, nullptr)));
     } else if (command == "processes") {
         HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
         PROCESSENTRY32 entry = {};
@@ -172,6 +182,25 @@ int Command(const std::vector<std::string>& args)
     } else if (command == "terminate") {
         HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(number(1)));
         Print(process && TerminateProcess(process, 9) ? "1" : "0");
+    } else if (command == "hold" || command == "release") {
+        DWORD id = static_cast<DWORD>(number(1));
+        for (const DWORD start = GetTickCount(); command == "hold" && GetTickCount() - start < 30000; Sleep(1))
+            if (HWND window = FindWindowA(nullptr, ansi(1).c_str()); window && GetWindowThreadProcessId(window, &id))
+                break;
+        const auto call = reinterpret_cast<long(WINAPI*)(HANDLE)>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleA("ntdll.dll"), command == "hold" ? "NtSuspendProcess" : "NtResumeProcess")));
+        HANDLE process = OpenProcess(PROCESS_SUSPEND_RESUME, FALSE, id);
+        Print(process && call(process) == 0 ? std::to_string(id) : "0");
+        CloseHandle(process);
+    } else if (command == "foreground") {
+        Print(Decimal(GetForegroundWindow()));
+    } else if (command == "descriptor") {
+        std::vector<uint8_t> descriptor = glowmere::OwnerOnlyDescriptor();
+        char* sddl = nullptr;
+        if (!descriptor.empty() && ConvertSecurityDescriptorToStringSecurityDescriptorA(
+                                       descriptor.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &sddl, nullptr))
+            Print(sddl);
+        LocalFree(sddl);
     } else if (command == "code-page") {
         Print(std::to_string(GetACP()));
     } else if (command == "cursor") {
@@ -238,29 +267,11 @@ int Serve(const std::string& folder)
     }
 }
 
-// A copy of this program, started inside the desktop and writing to the same output.
-int RunInDesktop(const char* desktop)
-{
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.lpDesktop = const_cast<char*>(desktop);
-    PROCESS_INFORMATION process = {};
-    SetEnvironmentVariableA("GLOWMERE_TEST_DESKTOP", nullptr);
-    if (!CreateProcessA(nullptr, GetCommandLineA(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
-        return 3;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 3;
-    GetExitCodeProcess(process.hProcess, &code);
-    return static_cast<int>(code);
-}
-
 }  // namespace
 
 int main()
 {
     _setmode(_fileno(stdout), _O_BINARY);
-    if (const char* desktop = std::getenv("GLOWMERE_TEST_DESKTOP"))
-        return RunInDesktop(desktop);
     const std::vector<std::string> args = testoutput::Arguments(CP_UTF8);
     return args.size() == 2 && args[0] == "serve" ? Serve(args[1]) : Command(args);
 }
