@@ -16,20 +16,28 @@ void ShowReaderMessageBox(const char* text)
     MessageBoxA(GetFocus(), text, "Error", MB_OK);
 }
 
+MappedDib::~MappedDib()
+{
+    if (view_)
+        UnmapViewOfFile(view_);
+    if (mapping_)
+        CloseHandle(mapping_);
+    if (file_ && file_ != INVALID_HANDLE_VALUE)
+        CloseHandle(file_);
+}
+
 namespace {
 
-// Everything LoadDibImage holds, released in one place and in this order on every path.
-struct ReaderResources {
-    HANDLE file = INVALID_HANDLE_VALUE;
-    HANDLE mapping = nullptr;
-    const uint8_t* view = nullptr;
+// What the conversion holds, released in one place and in this order on every path; the
+// mapped file goes after it, with its MappedDib.
+struct ConversionResources {
     HLOCAL conversionHeader = nullptr;
     HDC memoryDc = nullptr;
     HLOCAL targetHeader = nullptr;
     HBITMAP section = nullptr;
     uint8_t* pixels = nullptr;
 
-    ~ReaderResources()
+    ~ConversionResources()
     {
         if (memoryDc)
             DeleteDC(memoryDc);
@@ -39,42 +47,20 @@ struct ReaderResources {
             LocalFree(targetHeader);
         if (conversionHeader)
             LocalFree(conversionHeader);
-        if (view)
-            UnmapViewOfFile(view);
-        if (mapping)
-            CloseHandle(mapping);
-        if (file != INVALID_HANDLE_VALUE)
-            CloseHandle(file);
         std::free(pixels);   // still set only when no record was made
     }
 };
 
-// Opens the file and maps all of it for reading; false when any of that fails (an empty
-// file cannot be mapped).
-bool MapFile(const char* path, ReaderResources& r, size_t& size)
-{
-    LARGE_INTEGER fileSize = {};
-    r.file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (r.file != INVALID_HANDLE_VALUE && GetFileSizeEx(r.file, &fileSize))
-        r.mapping = CreateFileMappingA(r.file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    if (r.mapping)
-        r.view = static_cast<const uint8_t*>(MapViewOfFile(r.mapping, FILE_MAP_READ, 0, 0, 0));
-    if (!r.view)
-        return false;
-    size = static_cast<size_t>(fileSize.QuadPart);
-    return true;
-}
-
 // Has GDI convert the picture into a 24-bit section of the same size and orientation,
 // handing it only the bytes ParseDib proved present, described by a header that names no
 // more. `sectionBits` points at the section's rows afterwards.
-DibError ConvertThroughGdi(const DibLayout& layout, ReaderResources& r, const uint8_t*& sectionBits)
+DibError ConvertThroughGdi(const DibLayout& layout, const uint8_t* file, ConversionResources& r,
+                           const uint8_t*& sectionBits)
 {
     r.conversionHeader = LocalAlloc(LMEM_FIXED, ConversionHeaderSize(layout));
     if (!r.conversionHeader)
         return DibError::OutOfMemory;
-    WriteConversionHeader(layout, r.view, static_cast<uint8_t*>(r.conversionHeader));
+    WriteConversionHeader(layout, file, static_cast<uint8_t*>(r.conversionHeader));
 
     r.memoryDc = CreateCompatibleDC(nullptr);
     r.targetHeader = LocalAlloc(LPTR, sizeof(BITMAPINFOHEADER) + 4);
@@ -95,7 +81,7 @@ DibError ConvertThroughGdi(const DibLayout& layout, ReaderResources& r, const ui
         return DibError::OutOfMemory;
 
     const int lines = SetDIBits(r.memoryDc, r.section, 0, static_cast<UINT>(layout.rows),
-                                r.view + layout.pixelOffset, static_cast<BITMAPINFO*>(r.conversionHeader),
+                                file + layout.pixelOffset, static_cast<BITMAPINFO*>(r.conversionHeader),
                                 DIB_RGB_COLORS);
     GdiFlush();
     if (lines == 0)
@@ -124,22 +110,37 @@ void CopyRows(const DibLayout& layout, const uint8_t* sectionBits, uint8_t* pixe
 
 }  // namespace
 
-ImageRecord* LoadDibImage(const char* path, ReaderMessageFn report)
+std::unique_ptr<MappedDib> MapDib(const char* path, ReaderMessageFn report)
 {
-    ReaderResources r;
-    size_t size = 0;
-    if (!MapFile(path, r, size)) {
+    auto dib = std::make_unique<MappedDib>();
+    LARGE_INTEGER fileSize = {};
+    dib->file_ = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                             nullptr);
+    // An empty file cannot be mapped.
+    if (dib->file_ != INVALID_HANDLE_VALUE && GetFileSizeEx(dib->file_, &fileSize))
+        dib->mapping_ = CreateFileMappingA(dib->file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (dib->mapping_)
+        dib->view_ = static_cast<const uint8_t*>(MapViewOfFile(dib->mapping_, FILE_MAP_READ, 0, 0, 0));
+    if (!dib->view_) {
         char text[1024];
         wsprintfA(text, "Failed to open DIB file %s.\n", path);
         report(text);
         return nullptr;
     }
+    const DibError error = ParseDib(dib->view_, static_cast<size_t>(fileSize.QuadPart), &dib->layout_);
+    if (error != DibError::None) {
+        report(DibErrorText(error));
+        return nullptr;
+    }
+    return dib;
+}
 
-    DibLayout layout;
-    DibError error = ParseDib(r.view, size, &layout);
+ImageRecord* ConvertDib(const MappedDib& dib, ReaderMessageFn report)
+{
+    const DibLayout& layout = dib.Layout();
+    ConversionResources r;
     const uint8_t* sectionBits = nullptr;
-    if (error == DibError::None)
-        error = ConvertThroughGdi(layout, r, sectionBits);
+    DibError error = ConvertThroughGdi(layout, dib.File(), r, sectionBits);
     ImageRecord* image = nullptr;
     if (error == DibError::None) {
         r.pixels = static_cast<uint8_t*>(std::malloc(DibOutputBytes(layout)));
@@ -160,7 +161,13 @@ ImageRecord* LoadDibImage(const char* path, ReaderMessageFn report)
     return image;
 }
 
-ImageRecord* LoadBitmapFile(const char* path, ReaderMessageFn report)
+ImageRecord* LoadDibImage(const char* path, ReaderMessageFn report)
+{
+    const std::unique_ptr<MappedDib> dib = MapDib(path, report);
+    return dib ? ConvertDib(*dib, report) : nullptr;
+}
+
+std::unique_ptr<MappedDib> MapBitmapFile(const char* path, ReaderMessageFn report)
 {
     if (!path)
         return nullptr;
@@ -168,7 +175,13 @@ ImageRecord* LoadBitmapFile(const char* path, ReaderMessageFn report)
     if (!probe)
         return nullptr;
     std::fclose(probe);
-    return LoadDibImage(path, report);
+    return MapDib(path, report);
+}
+
+ImageRecord* LoadBitmapFile(const char* path, ReaderMessageFn report)
+{
+    const std::unique_ptr<MappedDib> dib = MapBitmapFile(path, report);
+    return dib ? ConvertDib(*dib, report) : nullptr;
 }
 
 }  // namespace glowmere::renderer

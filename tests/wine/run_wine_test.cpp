@@ -40,16 +40,17 @@ fs::path WorkingFolder() { return Session().DriveC() / "n_hale"; }   // where th
 // the colours; the stripes run along the floor's depth, so its scrolling keeps them still.
 const Rgb kStripes[4] = {{220, 40, 40}, {40, 200, 60}, {40, 60, 220}, {230, 210, 40}};
 
-// A 24-bit bitmap file of the picture whose pixel (x, y) is colour(x, y), written by ImageMagick.
+// A bitmap file of the picture whose pixel (x, y) is colour(x, y), written by ImageMagick:
+// 24-bit, or with colour indices for type "Palette".
 template <class Colour>
-void WriteBitmap(const fs::path& file, int width, int height, Colour colour)
+void WriteBitmap(const fs::path& file, int width, int height, Colour colour, const std::string& type = "TrueColor")
 {
     std::string ppm = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             ppm += {char(colour(x, y).r), char(colour(x, y).g), char(colour(x, y).b)};
     harness::WriteFile(Session().WorkDir() / "picture.ppm", ppm);
-    Session().StartNative({"convert", (Session().WorkDir() / "picture.ppm").string(), "-type", "TrueColor",
+    Session().StartNative({"convert", (Session().WorkDir() / "picture.ppm").string(), "-type", type,
                            "BMP3:" + file.string()}).Wait(kBound);
 }
 
@@ -124,10 +125,10 @@ protected:
         fs::create_directories(handOff);
     }
 
-    void Start()
+    void Start(const harness::Environment& env = {})
     {
         static const fs::path folder = Session().MakeProgramFolder("glowmere", {"Glowmere.dll"});
-        renderer = Session().Start(folder / "Glowmere.dll");
+        renderer = Session().Start(folder / "Glowmere.dll", {}, {{}, env});
         window = Session().WaitForWindow(kRenderer, kBound);
         appeared = std::chrono::steady_clock::now();
         ASSERT_NE(window, 0u) << renderer.Output();
@@ -233,7 +234,47 @@ TEST_F(RendererRun, TheDesktopPictureLiesOnTheFloorInPerspective)
     // of them and the bottom row two or three.
     EXPECT_GE(StripeChanges(darkest, 445), 8);
     EXPECT_LE(StripeChanges(darkest, 760), 3);
+}
 
+// Mesa made to offer GL 1.4 without textures of any size, as an old driver does.
+const harness::Environment kOldGl = {{"MESA_GL_VERSION_OVERRIDE", "1.4"},
+                                     {"MESA_EXTENSION_OVERRIDE", "-GL_ARB_texture_non_power_of_two"}};
+
+TEST(Textures, EachPictureGoesUpOnceAtItsOwnSizeWithItsPixelsAndAnOldGlGetsPowersOfTwo)
+{
+    // The desktop picture as the shell writes it (24-bit rows, bottom row first) goes up
+    // from the file itself, the spirit picture (colour indices, 201-pixel rows) through the
+    // reader's conversion. Level 0 of each holds exactly the picture.
+    const fs::path handOff = WorkingFolder();
+    fs::create_directories(handOff);
+    const auto desktop = [](int x, int y) { return Rgb{uint8_t(x * 7 + y), uint8_t(x ^ (y * 3)), uint8_t(y - x / 2)}; };
+    const auto spirit = [](int x, int y) { return kStripes[(x + 2 * y) % 4]; };
+    WriteBitmap(handOff / "Lumadrift1.bmp", 1000, 600, desktop);
+    WriteBitmap(handOff / "Lumadrift2.bmp", 201, 75, spirit, "Palette");
+    const fs::path dump = harness::TestProgramsDir() / "dib_dump.exe";
+    const harness::RunResult run = Session().Run(dump, {"textures", Session().WindowsPath(handOff)}, kBound);
+    EXPECT_EQ(harness::Lines(run.output), (std::vector<std::string>{"0 201 75", "1 1000 600"}));
+    const auto level0 = [&](int width, int height, auto colour) {
+        std::string rows;
+        for (int y = height - 1; y >= 0; --y)
+            for (int x = 0; x < width; ++x)
+                rows += {char(colour(x, y).r), char(colour(x, y).g), char(colour(x, y).b)};
+        return rows;
+    };
+    EXPECT_TRUE(harness::ReadFile(handOff / "0.rgb") == level0(201, 75, spirit));
+    EXPECT_TRUE(harness::ReadFile(handOff / "1.rgb") == level0(1000, 600, desktop));
+
+    // A GL that takes only powers of two gets GLU's scaled pictures.
+    const harness::RunResult old = Session().Run(dump, {"textures", Session().WindowsPath(handOff)}, kBound, {{}, kOldGl});
+    EXPECT_EQ(harness::Lines(old.output), (std::vector<std::string>{"0 256 64", "1 1024 512"}));
+}
+
+TEST_F(RendererRun, AnOldGlStillLaysTheDesktopPictureOnTheFloor)
+{
+    WriteBitmap(handOff / "Lumadrift1.bmp", 202, 150, [](int x, int) { return kStripes[(x * 8 / 202) % 4]; });
+    ASSERT_NO_FATAL_FAILURE(Start(kOldGl));
+    const auto striped = [](const Image& s) { return s.Fraction(0, 440, 1024, 768, [](Rgb p) { return StripeOf(p) >= 0; }); };
+    EXPECT_GT(striped(Session().ScreenshotWhen("old-gl", [&](const Image& s) { return striped(s) > 0.5; }, kBound)), 0.5);
 }
 
 TEST_F(RendererRun, ADesktopPictureThatCannotBeOpenedIsReportedAndTheRunGoesOn)
