@@ -1,6 +1,7 @@
 #pragma once
 // Uncompressed 24-bit Windows bitmap files: the form in which the saver run hands the
 // desktop picture and the spirit picture to the renderer.
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -24,8 +25,13 @@ struct Bitmap24 {
     void SetPixel(int32_t x, int32_t y, uint8_t r, uint8_t g, uint8_t b);
 };
 
-// The whole file: the 14-byte "BM" header, a 40-byte information header (BI_RGB, 24 bits,
-// 96 dots per inch) and the rows.
+constexpr size_t kBmp24HeaderSize = 54;
+
+// The start of the file of a picture of this size: the 14-byte "BM" header and a 40-byte
+// information header (BI_RGB, 24 bits, 96 dots per inch). The rows follow it.
+std::array<uint8_t, kBmp24HeaderSize> Bmp24Header(int32_t width, int32_t height);
+
+// The whole file: the header and the rows.
 std::vector<uint8_t> EncodeBmp24(const Bitmap24& picture);
 
 }  // namespace glowmere

@@ -93,27 +93,54 @@ std::vector<uint8_t> OwnerOnlyDescriptor()
     return descriptor;
 }
 
-void WriteWholeFile(const char* path, const std::vector<uint8_t>& bytes, const std::vector<uint8_t>& descriptor)
+WholeFileWriter::WholeFileWriter(const char* path, const std::vector<uint8_t>& descriptor)
+    : path_(path), temporary_(path_ + ".new")
 {
-    const std::string temporary = std::string(path) + ".new";
     SECURITY_ATTRIBUTES security = {sizeof security, const_cast<uint8_t*>(descriptor.data()), FALSE};
     DWORD creation = CREATE_ALWAYS;
     if (!descriptor.empty()) {
         // A file that already exists keeps its own rights when it is opened again, so a
         // temporary file left behind goes first. If it cannot go, nothing is written
         // rather than the picture under that file's wider rights.
-        DeleteFileA(temporary.c_str());
+        DeleteFileA(temporary_.c_str());
         creation = CREATE_NEW;
     }
-    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, descriptor.empty() ? nullptr : &security,
-                              creation, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;   // no working folder, or not writable: the renderer goes without
+    // Without a working folder, or one that cannot be written, the renderer goes without.
+    file_ = CreateFileA(temporary_.c_str(), GENERIC_WRITE, 0, descriptor.empty() ? nullptr : &security, creation,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    failed_ = file_ == INVALID_HANDLE_VALUE;
+}
+
+WholeFileWriter::~WholeFileWriter()
+{
+    if (file_ != INVALID_HANDLE_VALUE) {
+        CloseHandle(file_);
+        DeleteFileA(temporary_.c_str());
+    }
+}
+
+void WholeFileWriter::Append(const void* bytes, size_t size)
+{
     DWORD written = 0;
-    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    if (!ok || written != bytes.size() || !MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING))
-        DeleteFileA(temporary.c_str());
+    if (!failed_)
+        failed_ = !WriteFile(file_, bytes, static_cast<DWORD>(size), &written, nullptr) || written != size;
+}
+
+void WholeFileWriter::Commit()
+{
+    if (file_ == INVALID_HANDLE_VALUE)
+        return;
+    CloseHandle(file_);
+    file_ = INVALID_HANDLE_VALUE;
+    if (failed_ || !MoveFileExA(temporary_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING))
+        DeleteFileA(temporary_.c_str());
+}
+
+void WriteWholeFile(const char* path, const std::vector<uint8_t>& bytes, const std::vector<uint8_t>& descriptor)
+{
+    WholeFileWriter file(path, descriptor);
+    file.Append(bytes.data(), bytes.size());
+    file.Commit();
 }
 
 }  // namespace glowmere

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,37 +37,49 @@ constexpr UINT kTimer1Interval = 1000;
 constexpr UINT kTimer2Interval = 200;
 constexpr UINT kTimer3Interval = 500;
 
-// The primary screen's pixels as a 24-bit bottom-up picture, copied with BitBlt from the
-// desktop window's device context. Empty when the copy cannot be made.
-Bitmap24 CaptureDesktop(int width, int height)
+// The desktop picture is copied from the screen in bands of this many bytes of rows. The
+// copy goes through an image of the area it copies, and a small one is cheap to make and
+// reuse where one of a whole large screen costs far more than the copy itself (under
+// Wine, about 30 ms in bands against 900 ms at once for 3840 x 2160).
+constexpr size_t kCaptureBandBytes = size_t(256) << 10;
+
+// Writes the primary screen's pixels, copied with BitBlt from the desktop window's device
+// context, as a 24-bit bottom-up picture file: band by band, bottom band first as the file
+// holds its rows, straight from the band's section into the file. Nothing is written when
+// the copy cannot be made.
+void WriteDesktopPicture(const char* path, int width, int height, const std::vector<uint8_t>& descriptor)
 {
-    Bitmap24 picture;
     if (width <= 0 || height <= 0)
-        return picture;
+        return;
+    const size_t stride = Bitmap24::Stride(width);
+    const int bandRows = static_cast<int>(std::clamp<size_t>(kCaptureBandBytes / stride, 1, height));
     void* bits = nullptr;
-    HBITMAP section = MakeDibSection(width, height, &bits);
+    HBITMAP section = MakeDibSection(width, bandRows, &bits);
     if (!section)
-        return picture;
+        return;
     HDC memory = CreateCompatibleDC(nullptr);
     HGDIOBJ previous = memory ? SelectObject(memory, section) : nullptr;
-    if (memory && previous) {
-        HWND desktop = GetDesktopWindow();
-        HDC screen = GetDC(desktop);
-        if (screen) {
-            BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    HWND desktop = GetDesktopWindow();
+    HDC screen = previous ? GetDC(desktop) : nullptr;
+    if (screen) {
+        WholeFileWriter file(path, descriptor);
+        const auto header = Bmp24Header(width, height);
+        file.Append(header.data(), header.size());
+        for (int bottom = height; bottom > 0; bottom -= bandRows) {
+            // The band's lowest row goes to the section's lowest, its first in memory.
+            const int rows = std::min(bandRows, bottom);
+            BitBlt(memory, 0, bandRows - rows, width, rows, screen, 0, bottom - rows, SRCCOPY);
             GdiFlush();
-            ReleaseDC(desktop, screen);
-            picture.width = width;
-            picture.height = height;
-            const auto* begin = static_cast<const uint8_t*>(bits);
-            picture.bits.assign(begin, begin + Bitmap24::Stride(width) * static_cast<size_t>(height));
+            file.Append(bits, stride * static_cast<size_t>(rows));
         }
-        SelectObject(memory, previous);
+        file.Commit();
+        ReleaseDC(desktop, screen);
     }
+    if (previous)
+        SelectObject(memory, previous);
     if (memory)
         DeleteDC(memory);
     DeleteObject(section);
-    return picture;
 }
 
 DisplayMode ModeOf(DWORD which)
@@ -175,9 +188,7 @@ void SaverForm::FormLoad()
     // reads them during its own start-up. The desktop may show private things: only its
     // owner can read the picture of it, or, where that descriptor cannot be built, it is
     // written with the folder's rights rather than not at all.
-    const Bitmap24 desktop = CaptureDesktop(inner.right, inner.bottom);
-    if (!desktop.bits.empty())
-        WriteWholeFile(kDesktopPictureFile, EncodeBmp24(desktop), OwnerOnlyDescriptor());
+    WriteDesktopPicture(kDesktopPictureFile, inner.right, inner.bottom, OwnerOnlyDescriptor());
     WriteWholeFile(kSpiritPictureFile, EncodeBmp24(MakeSpiritPicture()));
 
     StartRenderer();
