@@ -125,7 +125,7 @@ protected:
         fs::create_directories(handOff);
     }
 
-    void Start(const harness::Environment& env = {})
+    void Start(const std::map<std::string, std::string>& env = {})
     {
         static const fs::path folder = Session().MakeProgramFolder("glowmere", {"Glowmere.dll"});
         renderer = Session().Start(folder / "Glowmere.dll", {}, {{}, env});
@@ -237,7 +237,7 @@ TEST_F(RendererRun, TheDesktopPictureLiesOnTheFloorInPerspective)
 }
 
 // Mesa made to offer GL 1.4 without textures of any size, as an old driver does.
-const harness::Environment kOldGl = {{"MESA_GL_VERSION_OVERRIDE", "1.4"},
+const std::map<std::string, std::string> kOldGl = {{"MESA_GL_VERSION_OVERRIDE", "1.4"},
                                      {"MESA_EXTENSION_OVERRIDE", "-GL_ARB_texture_non_power_of_two"}};
 
 TEST(Textures, EachPictureGoesUpOnceAtItsOwnSizeWithItsPixelsAndAnOldGlGetsPowersOfTwo)
