@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Measures how long a full-screen run takes to show its first frame, against the renderer
-# alone with its pictures already written, at 1024 x 768 on Xvfb and at 1920 x 1080 on Xorg.
-# Prints the medians and their ratio. Usage: scripts/bench_startup.sh [rounds]
+# Measures under Wine, at 1024 x 768, 1920 x 1080 and 3840 x 2160, how long a full-screen
+# run and the renderer alone take to their first frame, and the steps inside both programs.
+# Prints medians, their ratios and the load average. Usage: scripts/bench_startup.sh [rounds]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
