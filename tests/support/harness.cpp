@@ -332,14 +332,18 @@ void WineSession::StartDisplay()
                       " SubSection \"Display\"\n  Virtual 4096 2160\n EndSubSection\nEndSection\n");
     displayProcess_ = StartX({"Xorg", "-config", config, "-logfile", log, "-novtswitch", "-sharevts", "-keeptty"},
                              log, display_);
-    // Every output gets every mode of the layout (one it has already is no harm). Wine reads
-    // the outputs without probing them: the last query makes X probe, so that the outputs
-    // just switched on read as connected.
+    // Every output gets every mode of the layout (one it has already is no harm); a size the
+    // driver does not list (3840 x 2160) is made from cvt's timings. Wine reads the outputs
+    // without probing them: the last query makes X probe, so that the outputs just switched
+    // on read as connected.
     std::string modes, layout = "xrandr";
     for (size_t i = 0; i < monitors.size(); ++i) {
         const std::string mode = monitors[i].substr(0, monitors[i].find('+'));
-        std::string place = monitors[i].substr(mode.size() + 1);
+        std::string place = monitors[i].substr(mode.size() + 1), size = mode;
         std::replace(place.begin(), place.end(), '+', 'x');
+        std::replace(size.begin(), size.end(), 'x', ' ');
+        modes += "xrandr | grep -q '^ *" + mode + " ' || xrandr --newmode " + mode + " $(cvt " + size +
+                 " | sed -n 's/^Modeline \"[^\"]*\" *//p');";
         for (size_t output = 0; output < monitors.size(); ++output)
             modes += "xrandr --addmode DUMMY" + std::to_string(output) + " " + mode + ";";
         layout += " --output DUMMY" + std::to_string(i) + " --mode " + mode + " --pos " + place + (i ? "" : " --primary");
