@@ -25,7 +25,6 @@ struct Fields {
     uint32_t clrImportant = 0;
     std::vector<uint32_t> masks;     // written straight after the header
     std::vector<Rgb> palette;        // written as blue, green, red (and 0 for a 40-byte header)
-    std::vector<uint8_t> gap;        // bytes between the colour table and the pixels
     std::vector<uint8_t> pixels;
     std::optional<uint32_t> pixelOffset;   // default: where the pixels really start
 };
@@ -65,7 +64,6 @@ inline std::vector<uint8_t> Build(const Fields& s)
         if (s.headerSize != 12)
             dib.push_back(0);
     }
-    dib.insert(dib.end(), s.gap.begin(), s.gap.end());
     const uint32_t pixelsAt = static_cast<uint32_t>(dib.size()) + (s.fileHeader ? 14 : 0);
     dib.insert(dib.end(), s.pixels.begin(), s.pixels.end());
     if (!s.fileHeader)
@@ -79,50 +77,22 @@ inline std::vector<uint8_t> Build(const Fields& s)
     return file;
 }
 
-// 24-bit pixel rows as stored: each row blue, green, red, padded to 4 bytes, in the
-// order given (bottom row first for a positive height).
-inline std::vector<uint8_t> Rows24(const std::vector<std::vector<Rgb>>& rows)
-{
-    std::vector<uint8_t> out;
-    for (const auto& row : rows) {
-        for (const Rgb& c : row) {
-            out.push_back(c[2]);
-            out.push_back(c[1]);
-            out.push_back(c[0]);
-        }
-        while (out.size() % 4)
-            out.push_back(0);
-    }
-    return out;
-}
-
 // A plain 24-bit file of width x |height| whose stored row r holds colour(x, r) at column x
-// (bottom row first for a positive height).
+// (bottom row first for a positive height), blue first, each row padded to 4 bytes.
 template <class Colour>
 std::vector<uint8_t> Build24(int32_t width, int32_t height, Colour colour)
 {
     Fields s;
     s.width = width;
     s.height = height;
-    std::vector<std::vector<Rgb>> rows(static_cast<size_t>(height < 0 ? -height : height));
-    for (size_t r = 0; r < rows.size(); ++r)
-        for (int x = 0; x < width; ++x)
-            rows[r].push_back(colour(x, static_cast<int>(r)));
-    s.pixels = Rows24(rows);
-    return Build(s);
-}
-
-// Rows of bytes (indices, or 16/32-bit pixels already in little-endian bytes), each
-// padded to 4 bytes.
-inline std::vector<uint8_t> PaddedRows(const std::vector<std::vector<uint8_t>>& rows)
-{
-    std::vector<uint8_t> out;
-    for (const auto& row : rows) {
-        out.insert(out.end(), row.begin(), row.end());
-        while (out.size() % 4)
-            out.push_back(0);
+    for (int r = 0; r < (height < 0 ? -height : height); ++r) {
+        for (int x = 0; x < width; ++x) {
+            const Rgb c = colour(x, r);
+            s.pixels.insert(s.pixels.end(), {c[2], c[1], c[0]});
+        }
+        s.pixels.resize((s.pixels.size() + 3) / 4 * 4);
     }
-    return out;
+    return Build(s);
 }
 
 }  // namespace bmp

@@ -1,5 +1,6 @@
 // The renderer without a window: the frame timer, one frame (floor, bursts, draw order),
-// the program's entry and message rules, and the light spirits and their pool.
+// the program's entry and message rules, the light spirits and their pool, the covers over
+// the other monitors, and how a picture goes up to the GL.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -7,9 +8,15 @@
 #include <deque>
 #include <set>
 
+#include "covers.h"
 #include "frame.h"
 #include "program.h"
 #include "scene.h"
+#include "texture_upload.h"
+
+namespace glowmere::renderer {
+void PrintTo(const ScreenRect& r, std::ostream* out) { *out << r.left << ',' << r.top << '-' << r.right << ',' << r.bottom; }
+}  // namespace glowmere::renderer
 
 namespace {
 
@@ -289,6 +296,80 @@ TEST(SpiritPool, UnlinkingADeadSpiritKeepsTheChainConsistent)
         EXPECT_EQ(reds(target), left);
         ExpectConsistent(pool);
     }
+}
+
+using Rects = std::vector<ScreenRect>;
+
+TEST(Covers, EveryMonitorButTheRenderersIsCoveredAndNothingOverTheRenderersPicture)
+{
+    const ScreenRect primary = {0, 0, 1024, 768}, right = {1024, 0, 2304, 1024}, left = {-1280, 0, 0, 1024},
+                     below = {0, 768, 1280, 1792}, above = {-200, -1024, 1080, 0};
+    const struct {
+        const char* layout;
+        Rects monitors;
+        ScreenRect renderer;
+        Rects covers;
+    } cases[] = {
+        {"one monitor", {primary}, primary, {}},
+        {"right of it", {primary, right}, primary, {right}},
+        {"left of, below and above it", {left, primary, below, above}, primary, {left, below, above}},
+        {"renderer on the second", {primary, right}, right, {primary}},
+        {"a mirror of it", {primary, primary}, primary, {}},
+        {"a larger mirror", {primary, {0, 0, 1280, 1024}}, primary, {{0, 768, 1280, 1024}, {1024, 0, 1280, 768}}},
+        {"a monitor around it", {{-10, -20, 1100, 800}}, primary,
+         {{-10, -20, 1100, 0}, {-10, 768, 1100, 800}, {-10, 0, 0, 768}, {1024, 0, 1100, 768}}},
+        {"renderer's monitor unknown", {primary, right}, {}, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CoverRects(c.monitors, c.renderer), c.covers) << c.layout;
+}
+
+TEST(Covers, ACoverEndsTheRunOnEscapeLikeTheRendererButNeverTakesTheActivationOrShowsTheCursor)
+{
+    EXPECT_EQ(CoverMessageAction(msg::kMouseActivate, 0), MessageAction::KeepInactive);
+    EXPECT_EQ(CoverMessageAction(msg::kSetCursor, 0), MessageAction::HideCursor);
+    EXPECT_EQ(CoverMessageAction(msg::kKeyDown, msg::kEscapeKey), MessageAction::Quit);
+    EXPECT_EQ(CoverMessageAction(msg::kKeyDown, 'A'), MessageAction::Handled);
+    EXPECT_EQ(CoverMessageAction(msg::kSysCommand, msg::kScreenSaveCommand), MessageAction::Handled);
+    EXPECT_EQ(CoverMessageAction(0x0201 /* left button down */, 1), MessageAction::Default);
+    // The renderer's window alone lays the covers out again when the monitors change.
+    EXPECT_EQ(RendererMessageAction(msg::kDisplayChange, 16), MessageAction::LayOutCovers);
+    EXPECT_EQ(CoverMessageAction(msg::kDisplayChange, 16), MessageAction::Default);
+}
+
+using Way = TextureUpload;
+
+DibLayout Picture(int32_t width, int32_t rows, uint16_t bits = 24, uint32_t compression = kBiRgb, bool topDown = false)
+{
+    DibLayout layout;
+    layout.width = width;
+    layout.rows = rows;
+    layout.header.bitCount = bits;
+    layout.header.compression = compression;
+    layout.topDown = topDown;
+    return layout;
+}
+
+TEST(TextureUpload, PicturesGoUpAtTheirOwnSizeWhereTheGlTakesAnySizeAndStraightFromFilesItReads)
+{
+    const struct { GlTextureLimits gl; DibLayout picture; Way expected; } cases[] = {
+        {{"10.0 Mesa", nullptr, 4096}, Picture(4096, 4096), Way::FileRows},
+        {{"2.0", "", 4096}, Picture(4097, 600), Way::Mipmaps},
+        {{"2.0", "", 4096}, Picture(1000, 4097), Way::Mipmaps},
+        {{"1.9.2", "GL_EXT_bgra GL_ARB_multitexture", 16384}, Picture(1000, 600), Way::Mipmaps},
+        {{nullptr, nullptr, 16384}, Picture(1000, 600), Way::Mipmaps},
+        {{"1.4", "GL_ARB_texture_non_power_of_two_x xGL_ARB_texture_non_power_of_two", 16384}, Picture(1000, 600),
+         Way::Mipmaps},
+        // The file's own rows: 24-bit, uncompressed, bottom up, blue first (GL 1.2 or its extension).
+        {{"2.1", "", 16384}, Picture(640, 480, 32), Way::BaseLevel},
+        {{"2.1", "", 16384}, Picture(640, 480, 24, kBiBitfields), Way::BaseLevel},
+        {{"2.1", "", 16384}, Picture(640, 480, 24, kBiRgb, true), Way::BaseLevel},
+        {{"1.1", "GL_ARB_texture_non_power_of_two", 16384}, Picture(640, 480), Way::BaseLevel},
+        {{"1.2", "GL_A GL_ARB_texture_non_power_of_two GL_B", 16384}, Picture(640, 480), Way::FileRows},
+        {{"1.1", "GL_ARB_texture_non_power_of_two GL_EXT_bgra", 16384}, Picture(640, 480), Way::FileRows},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ChooseTextureUpload(c.gl, c.picture), c.expected) << "case " << &c - cases;
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 // The saver run's decisions (the music a file name selects, the renderer's command line,
 // when the renderer counts as gone, when the display gets its mode back), the picture file
-// it hands to the renderer, and the pictures built into the shell.
+// it hands to the renderer, when and for whom it may be read, and the pictures built into the shell.
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
+#include <map>
 
 #include "bitmap_file.h"
 #include "byte_order.h"
@@ -76,6 +77,26 @@ TEST(BuiltInPictures, TheCommittedFilesAreWhatTheGeneratorDraws)
         const std::vector<uint8_t> committed{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
         EXPECT_TRUE(committed == file.bytes) << file.name << " is stale: run scripts/make_resources.sh";
     }
+}
+
+TEST(DesktopPicture, GoesOnlyWhenNoRendererOfTheRunCanStillReadIt)
+{
+    // Started, ended, input-idle (past its start-up, pictures loaded), and may go.
+    const bool cases[][4] = {{false, false, false, true}, {true, true, false, true}, {true, true, true, true},
+                             {true, false, true, true}, {true, false, false, false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(DesktopPictureDisposable(c[0], c[1], c[2]), c[3]) << c[0] << c[1] << c[2];
+}
+
+TEST(DesktopPicture, OnlyTheUserAndTheSystemsAccountsMayReadItAndAnybodyMayDeleteIt)
+{
+    std::map<Principal, uint32_t> access;
+    for (const AccessGrant& grant : DesktopPictureGrants())
+        access[grant.principal] |= grant.access;
+    const uint32_t full = kFileAllAccess;
+    EXPECT_EQ(access, (std::map<Principal, uint32_t>{{Principal::CurrentUser, full}, {Principal::System, full},
+                                                     {Principal::Administrators, full},
+                                                     {Principal::Everyone, kDeleteAccess}}));
 }
 
 }  // namespace
