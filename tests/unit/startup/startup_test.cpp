@@ -1,5 +1,5 @@
-// The shell's start-up: the arguments, the preview's host handle, and Main's order of events
-// for every argument string.
+// The shell's start-up: the arguments, the preview's host handle and layout, and Main's order
+// of events for every argument string.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -29,12 +29,12 @@ TEST(CommandLine, TheArgumentsFollowThePathAndOneBlankAndTheHostHandleIsTheRound
         EXPECT_EQ(glowmere::HostHandle(arguments), handle) << '"' << arguments << '"';
 }
 
-class RecordingSteps final : public glowmere::MainSteps {
-public:
+struct RecordingSteps final : glowmere::MainSteps {
     std::string arguments;
     std::set<std::string> openWindows;
     bool hostIsWindow = true, rendererPresent = true;
     Log log;
+    void Add(std::string entry) { log.push_back(std::move(entry)); }
 
     std::string Arguments() override { return arguments; }
     bool WindowExists(const char* name) override { return Add("find " + std::string(name)), openWindows.count(name); }
@@ -47,17 +47,13 @@ public:
     void HideCursor() override { Add("hide cursor"); }
     void LoadSaverForm() override { Add("saver form"); }
     void EndProcess(int exitCode) override { Add("end " + std::to_string(exitCode)); }
-
-private:
-    void Add(std::string entry) { log.push_back(std::move(entry)); }
 };
 
 // Main's calls with the renderer present or not, the host a window or not, these windows open.
 Log MainCalls(const char* arguments, bool renderer = true, bool host = true, std::set<std::string> open = {})
 {
     RecordingSteps steps;
-    steps.arguments = arguments, steps.rendererPresent = renderer, steps.hostIsWindow = host;
-    steps.openWindows = std::move(open);
+    steps.arguments = arguments, steps.rendererPresent = renderer, steps.hostIsWindow = host, steps.openWindows = open;
     glowmere::Main(steps);
     return steps.log;
 }
@@ -92,26 +88,19 @@ TEST(Startup, AMissingRendererEndsWithOneAPreviewWithoutAHostWithTwoAndAnOpenRun
     EXPECT_EQ(MainCalls("/s", true, true, {"Preview Window", "Lumadrift_VC"}).back(), "saver form");
 }
 
-}  // namespace
-
-namespace {
-
 // The preview's size travels in 16-bit twips (1440 / dpi to the pixel): a host beyond 32,767
 // twips in one direction (2,184 pixels at 96 dpi) leaves that size 0. The picture shows at
 // its own size, cut by the form.
 TEST(PreviewLayout, TheFormCoversItsHostUnlessThatIsTooLargeForSixteenBitTwips)
 {
-    const struct {
-        int width, height, dpi;
-        std::vector<int> twipsAndPixels;   // twips across and down, form, picture
-    } cases[] = {{152, 112, 96, {2280, 1680, 152, 112, 152, 112}}, {300, 200, 96, {4500, 3000, 300, 200, 152, 112}},
-                 {100, 70, 96, {1500, 1050, 100, 70, 100, 70}}, {2184, 2185, 96, {32760, 0, 2184, 0, 152, 0}},
-                 {1000, 600, 120, {12000, 7200, 1000, 600, 152, 112}}};
+    const struct { int width, height, dpi; std::vector<int> twipsAndPixels; } cases[] = {   // twips, form, picture
+        {152, 112, 96, {2280, 1680, 152, 112, 152, 112}}, {300, 200, 96, {4500, 3000, 300, 200, 152, 112}},
+        {100, 70, 96, {1500, 1050, 100, 70, 100, 70}}, {2184, 2185, 96, {32760, 0, 2184, 0, 152, 0}},
+        {1000, 600, 120, {12000, 7200, 1000, 600, 152, 112}}};
     for (const auto& c : cases) {
         const glowmere::PreviewLayout l = glowmere::LayoutPreview(c.width, c.height, c.dpi, c.dpi);
         EXPECT_EQ(std::vector<int>({l.widthTwips, l.heightTwips, l.width, l.height, l.pictureWidth, l.pictureHeight}),
-                  c.twipsAndPixels)
-            << c.width << "x" << c.height << " at " << c.dpi;
+                  c.twipsAndPixels) << c.width << "x" << c.height << " at " << c.dpi;
     }
 }
 
