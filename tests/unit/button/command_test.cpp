@@ -15,8 +15,7 @@ using Log = std::vector<std::string>;
 
 // Records what the control asks of its platform: "draw Normal" ("*" after a hot face),
 // "poll 100", "click", "change Caption", "repaint".
-class RecordingSurface final : public CommandSurface {
-public:
+struct RecordingSurface final : CommandSurface {
     Log log;
     void Draw(const DrawPlan& plan) override
     {

@@ -15,8 +15,7 @@ using Calls = std::vector<std::string>;
 // Records every call as a line with the return buffer it was given, and answers MCI commands
 // from a script: per command its answers in turn, the last one again and again; "#263" fails
 // with that code, "*" fills the whole buffer without a NUL, other text is the reply.
-class ScriptedPlatform final : public glowmere::MusicPlatform {
-public:
+struct ScriptedPlatform final : glowmere::MusicPlatform {
     Calls calls;
     std::map<std::string, std::deque<std::string>> script;
     std::map<uint32_t, std::string> errorTexts;   // codes without an entry have no text
@@ -33,17 +32,14 @@ public:
             answers.pop_front();
         if (answer.size() > 1 && answer[0] == '#')
             return static_cast<uint32_t>(std::stoul(answer.substr(1)));
-        if (out && length && answer == "*")
-            std::memset(out, 'x', length);
-        else if (out && length)
-            std::snprintf(out, length, "%s", answer.c_str());
+        if (out && length)
+            answer == "*" ? (void)std::memset(out, 'x', length) : (void)std::snprintf(out, length, "%s", answer.c_str());
         return 0;
     }
     bool GetErrorString(uint32_t code, char* text, uint32_t length) override
     {
         calls.push_back("error-text " + std::to_string(code) + " " + std::to_string(length));
-        const auto found = errorTexts.find(code);
-        return found != errorTexts.end() && std::snprintf(text, length, "%s", found->second.c_str()) >= 0;
+        return errorTexts.count(code) && std::snprintf(text, length, "%s", errorTexts[code].c_str()) >= 0;
     }
     uint32_t WaveOutDeviceCount() override { return calls.push_back("wave-out devices"), devices; }
     bool PlaySoundName(const char* name, uint32_t flags) override
@@ -62,8 +58,7 @@ const Calls kQueries = {Mci(kTrack, 512), Mci(kTracks, 512), Mci(kMode, 255)};
 
 Calls With(Calls calls, const Calls& more) { return calls.insert(calls.end(), more.begin(), more.end()), calls; }
 
-class Music : public ::testing::Test {
-protected:
+struct Music : ::testing::Test {
     ScriptedPlatform platform;
     glowmere::Lumadrift_BGM bgm{platform};
     void SetUp() override { glowmere::BgmRepeat = 0, glowmere::BgmFile.clear(), platform.script[kTracks] = {"10"}; }

@@ -33,8 +33,7 @@ struct ScriptedRandom final : RandomSource {   // hands out a script, then 0
 };
 
 // Records every call as a line of text ("vertex -300 -15.5 -300").
-class RecordingTarget final : public DrawTarget {
-public:
+struct RecordingTarget final : DrawTarget {
     Calls calls;
     void ClearColourAndDepth() override { Add("clear"); }
     void LoadIdentity() override { Add("identity"); }
@@ -53,8 +52,6 @@ public:
                 out.push_back(call);
         return out;
     }
-
-private:
     void Add(std::string text, std::initializer_list<float> values = {})
     {
         char number[32];
@@ -89,8 +86,7 @@ TEST(FrameTimer, CountsSecondsFromItsFirstReadingAndStillResolvesAMillisecondAft
 
 // A scene on a counter of 1000 ticks a second read as the test sets it; every random draw
 // 0, so bursts of ten long-lived spirits.
-class FrameTest : public ::testing::Test, Clock {
-protected:
+struct FrameTest : ::testing::Test, Clock {
     FrameState state;
     ScriptedRandom random;
     int64_t reading = 0;

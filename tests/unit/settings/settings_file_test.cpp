@@ -25,8 +25,7 @@ bool ShiftJisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >
 
 // Behaves as the private-profile functions do (a value longer than the buffer is cut to
 // size - 1 bytes) and records every read, write and open.
-class FakeSettingsPlatform final : public SettingsPlatform {
-public:
+struct FakeSettingsPlatform final : SettingsPlatform {
     std::map<std::string, std::string> ini;   // key → value, in `iniFile`'s section "Section"
     std::string iniFile;
     std::set<std::string> files;
@@ -92,8 +91,7 @@ TEST(SettingsPaths, FoldersAndTrailingBackslashesAreFoundByCharacterNotByByte)
     }
 }
 
-class SettingsFile : public ::testing::Test {
-protected:
+struct SettingsFile : ::testing::Test {
     FakeSettingsPlatform platform;
     void SetUp() override
     {
