@@ -209,14 +209,6 @@ TEST(SpawnBurst, TheLibrarysGeneratorSeededOnceGivesEachSpiritOfABurstItsOwnPlac
     EXPECT_GT(places.size(), 5u) << "the spirits of a burst are alike: the generator was seeded again";
 }
 
-TEST(SpiritPool, AFullPoolRefusesASpirit)
-{
-    SpiritPool pool(2);   // the leak checker reports a refused spirit left alive, or one the pool leaves behind
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(pool.Add(std::make_unique<LightSpirit>(&pool, 0.0f)), i < 2);
-    ExpectConsistent(pool);
-}
-
 TEST(LightSpirit, FadesInHoldsForItsLifeFadesOutAndIsNoLongerDrawn)
 {
     SpiritPool pool(500);
@@ -264,29 +256,26 @@ TEST(LightSpirit, MovesAndShiftsColourPerSecondDrawsASquareAndGrowsPerFrameUntil
     EXPECT_EQ(s.size, 17.25f);
 }
 
-TEST(SpiritPool, UnlinkingADeadSpiritKeepsTheChainConsistent)
+TEST(SpiritPool, AFullPoolRefusesASpiritAndUnlinkingDeadOnesKeepsTheChainConsistent)
 {
     const std::pair<std::vector<int>, std::string> cases[] = {   // which of spirits 1, 2, 3 die; the reds left
         {{2}, "12"}, {{0}, "23"}, {{1}, "13"}, {{0, 2}, "2"}, {{1, 2}, "1"}, {{0, 1, 2}, ""}};
-    const auto reds = [](const RecordingTarget& t) {   // "colour 2 1 1 0.001" gives "2"
-        std::string out;
-        for (const std::string& call : t.Only("colour"))
-            out += call[7];
-        return out;
-    };
     for (const auto& [doomed, left] : cases) {
-        SpiritPool pool(500);
+        SpiritPool pool(3);   // the leak checker reports a refused spirit left alive, or one the pool leaves behind
         std::vector<LightSpirit*> spirits;
-        for (float red : {1, 2, 3}) {
+        for (float red : {1, 2, 3, 4}) {
             spirits.push_back(new LightSpirit(&pool, 0.0f));
             spirits.back()->colour[0] = red, spirits.back()->fadingIn = false, spirits.back()->life = 1000.0f;
-            pool.Add(std::unique_ptr<LightSpirit>(spirits.back()));
+            EXPECT_EQ(pool.Add(std::unique_ptr<LightSpirit>(spirits.back())), red < 4);
         }
         for (int i : doomed)   // alpha below zero at the next update
             spirits[i]->fadingOut = true, spirits[i]->fadeOutRate = 1.0f;
         RecordingTarget target;
         pool.UpdateAndDraw({1.0f, 0.1f}, target);
-        EXPECT_EQ(reds(target), left);
+        std::string reds;   // "colour 2 1 1 0.001" gives "2"
+        for (const std::string& call : target.Only("colour"))
+            reds += call[7];
+        EXPECT_EQ(reds, left);
         ExpectConsistent(pool);
     }
 }

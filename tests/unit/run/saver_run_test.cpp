@@ -79,17 +79,14 @@ TEST(BuiltInPictures, TheCommittedFilesAreWhatTheGeneratorDraws)
     }
 }
 
-TEST(DesktopPicture, GoesOnlyWhenNoRendererOfTheRunCanStillReadIt)
+TEST(DesktopPicture, GoesOnlyWhenNoRendererOfTheRunCanStillReadItAndOnlyTheUserAndTheSystemsAccountsMayReadIt)
 {
     // Started, ended, input-idle (past its start-up, pictures loaded), and may go.
     const bool cases[][4] = {{false, false, false, true}, {true, true, false, true}, {true, true, true, true},
                              {true, false, true, true}, {true, false, false, false}};
     for (const auto& c : cases)
         EXPECT_EQ(DesktopPictureDisposable(c[0], c[1], c[2]), c[3]) << c[0] << c[1] << c[2];
-}
-
-TEST(DesktopPicture, OnlyTheUserAndTheSystemsAccountsMayReadItAndAnybodyMayDeleteIt)
-{
+    // Anybody may delete it.
     std::map<Principal, uint32_t> access;
     for (const AccessGrant& grant : DesktopPictureGrants())
         access[grant.principal] |= grant.access;

@@ -72,7 +72,7 @@ TEST(NumberText, EachReadingKeepsItsOwnFormsAndRounding)
     }
 }
 
-TEST(SettingsPaths, FoldersAndTrailingBackslashesAreFoundByCharacterNotByByte)
+TEST(SettingsPaths, FoldersAndTrailingBackslashesAreFoundByCharacterNotByByteAlsoInAChosenFile)
 {
     // C:\表 and C:\ソ in code page 932: their second bytes are '\'.
     const std::string hyou = "C:\\\x95\x5C", so = "C:\\\x83\x5C", inHyou = hyou + "\\\x95\x5C.mp3";
@@ -89,6 +89,12 @@ TEST(SettingsPaths, FoldersAndTrailingBackslashesAreFoundByCharacterNotByByte)
         EXPECT_EQ(WithoutTrailingBackslash(c.path, c.lead), c.path.substr(0, c.path.size() - c.backslashDropped))
             << c.path;
     }
+    // A chosen file replaces path and folder but not the source.
+    BgmKind = 0;
+    const std::string path = hyou + "\\\x83\x5C.wav";   // C:\表\ソ.wav
+    std::string buffer = path + std::string(3, '\0') + "x";   // as the request fills it, leftovers after the NUL
+    UseChosenFile(buffer + std::string(255 - buffer.size(), '\0'), ShiftJisLeadByte);
+    EXPECT_EQ(BgmFile + "|" + BgmFolder + "|" + std::to_string(BgmKind), path + "|" + hyou + "|0");
 }
 
 struct SettingsFile : ::testing::Test {
@@ -166,15 +172,6 @@ TEST(SettingsDialog, SavingWritesKindTrackAndFileWithTheSignOrABlankAndTheTrackA
                                                              "Section BGMﾘﾋﾟｰﾄ [" + c.writes[1] + tail,
                                                              "Section BGMﾌｧｲﾙ [" + c.writes[2] + tail}));
     }
-}
-
-TEST(SettingsDialog, AChosenFileReplacesPathAndFolderButNotTheSource)
-{
-    BgmKind = 0;
-    const std::string path = "C:\\\x95\x5C\\\x83\x5C.wav";   // C:\表\ソ.wav: second bytes are '\'
-    std::string buffer = path + std::string(3, '\0') + "x";   // as the request fills it, leftovers after the NUL
-    UseChosenFile(buffer + std::string(255 - buffer.size(), '\0'), ShiftJisLeadByte);
-    EXPECT_EQ(BgmFile + "|" + BgmFolder + "|" + std::to_string(BgmKind), path + "|C:\\\x95\x5C|0");
 }
 
 TEST(DialogScaling, BoxesThatMeetStillMeetHalvesRoundAwayFromZeroAndPicturesAreDrawnForTheirSize)
