@@ -173,7 +173,7 @@ void ExpectConsistent(const SpiritPool& pool)
     EXPECT_TRUE(count == pool.Count() && pool.Chain().Back() == last) << count << " spirits reached";
 }
 
-TEST(SpawnBurst, DrawsAFreshBoundBeforeEverySpiritThenItsFourteenParameters)
+TEST(SpawnBurst, DrawsAFreshBoundBeforeEverySpiritThenItsFourteenParametersAndEachSpiritHasItsOwnPlace)
 {
     // Bounds of remainder 9 allow 19 spirits (32769 counts by its remainder too) until one of remainder 2
     // stops the burst at 12. Each parameter's raw value lies above its modulus, so a wrong modulo shows too.
@@ -195,21 +195,18 @@ TEST(SpawnBurst, DrawsAFreshBoundBeforeEverySpiritThenItsFourteenParameters)
                               0.7f, -0.5f, 0, 0, 0.9f, 5.9f, -0.4f, 0.2f, 12.5f};
     for (size_t i = 0; i < std::size(got); ++i)
         EXPECT_FLOAT_EQ(got[i], expected[i]) << "field " << i;
-}
 
-TEST(SpawnBurst, TheLibrarysGeneratorSeededOnceGivesEachSpiritOfABurstItsOwnPlace)
-{
-    std::srand(7);   // as the start-up seeds it, once
-    CLibraryRandom random;
-    SpiritPool pool(500);
-    SpawnBurst(pool, SceneClock{}, random);
+    std::srand(7);   // the library's generator, seeded once as the start-up does, gives each spirit its own place
+    CLibraryRandom library;
+    SpiritPool seeded(500);
+    SpawnBurst(seeded, SceneClock{}, library);
     std::set<std::array<float, 3>> places;
-    for (const LightSpirit* s = pool.Chain().Front(); s; s = s->next)
+    for (const LightSpirit* s = seeded.Chain().Front(); s; s = s->next)
         places.insert({s->position[0], s->position[1], s->position[2]});
     EXPECT_GT(places.size(), 5u) << "the spirits of a burst are alike: the generator was seeded again";
 }
 
-TEST(LightSpirit, FadesInHoldsForItsLifeFadesOutAndIsNoLongerDrawn)
+TEST(LightSpirit, FadesInHoldsForItsLifeFadesOutAndIsNoLongerDrawnMovesShiftsColourAndGrows)
 {
     SpiritPool pool(500);
     auto* spirit = new LightSpirit(&pool, 0.0f);   // alpha 0.001, fading in at 1 a second
@@ -232,11 +229,8 @@ TEST(LightSpirit, FadesInHoldsForItsLifeFadesOutAndIsNoLongerDrawn)
     pool.UpdateAndDraw({6.7f, 0.1f}, last);
     EXPECT_TRUE(last.calls.empty());
     ExpectConsistent(pool);
-}
 
-TEST(LightSpirit, MovesAndShiftsColourPerSecondDrawsASquareAndGrowsPerFrameUntilAboveSeventeen)
-{
-    SpiritPool pool(500);
+    // It moves and shifts colour per second, draws a square, and grows per frame until above 17.
     LightSpirit s(&pool, 0.0f);
     const float position[3] = {1, 2, -150}, velocity[3] = {4, -0.005f, 10};
     const float colour[4] = {0.9f, 0.1f, 0, 1}, rates[4] = {0.7f, -0.5f, 0, 5};
@@ -286,12 +280,7 @@ TEST(Covers, EveryMonitorButTheRenderersIsCoveredAndNothingOverTheRenderersPictu
 {
     const ScreenRect primary = {0, 0, 1024, 768}, right = {1024, 0, 2304, 1024}, left = {-1280, 0, 0, 1024},
                      below = {0, 768, 1280, 1792}, above = {-200, -1024, 1080, 0};
-    const struct {
-        const char* layout;
-        Rects monitors;
-        ScreenRect renderer;
-        Rects covers;
-    } cases[] = {
+    const struct { const char* layout; Rects monitors; ScreenRect renderer; Rects covers; } cases[] = {
         {"one monitor", {primary}, primary, {}},
         {"right of it", {primary, right}, primary, {right}},
         {"left of, below and above it", {left, primary, below, above}, primary, {left, below, above}},

@@ -203,20 +203,20 @@ TEST(DialogScaling, BoxesThatMeetStillMeetHalvesRoundAwayFromZeroAndPicturesAreD
 
 // A code page that writes ASCII only, with the short forms a file system gave some paths.
 struct AsciiCodePage final : PathCodePage {
-    std::map<std::wstring, std::wstring, std::less<>> shortOf;
+    std::map<std::wstring, std::wstring, std::less<>> shorts;
     std::optional<std::string> Written(std::wstring_view p) const override
     {
         if (std::any_of(p.begin(), p.end(), [](wchar_t c) { return c > 0x7F; }))
             return std::nullopt;
         return std::string(p.begin(), p.end());
     }
-    std::wstring ShortForm(std::wstring_view p) const override { return shortOf.count(p) ? shortOf.find(p)->second : L""; }
+    std::wstring ShortForm(std::wstring_view p) const override { return shorts.count(p) ? shorts.find(p)->second : L""; }
 };
 
 TEST(SettingsDialog, APathTheCodePageCannotSpellIsStoredByItsShortFormOrNotAtAll)
 {
     AsciiCodePage codePage;
-    codePage.shortOf = {{L"C:\\music\\song.mp3", L"C:\\MUSIC~1\\SONG~1.MP3"},
+    codePage.shorts = {{L"C:\\music\\song.mp3", L"C:\\MUSIC~1\\SONG~1.MP3"},
                            {L"C:\\音楽\\song.mp3", L"C:\\__~~~KS4\\song.mp3"},
                            {L"C:\\音楽\\曲.mp3", L"C:\\__~~~KS4\\曲.mp3"}};
     EXPECT_EQ(StoredPath(L"C:\\music\\song.mp3", codePage), "C:\\music\\song.mp3");     // as it is

@@ -74,10 +74,7 @@ TEST(Startup, TheSecondCharacterSelectsTheModeAfterTheFolderSettingsAndRendererC
         {"/\xE3\x81\x82", Then(kPrepare, {"end 0"})}};
     for (const auto& [arguments, expected] : cases)
         EXPECT_EQ(MainCalls(arguments), expected) << '"' << arguments << '"';
-}
-
-TEST(Startup, AMissingRendererEndsWithOneAPreviewWithoutAHostWithTwoAndAnOpenRunOrDialogRefusesEveryMode)
-{
+    // A missing renderer ends with 1, a preview without a host with 2, and an open run or dialog refuses every mode.
     for (const char* arguments : {"", "/s", "/c", "/x"})
         EXPECT_EQ(MainCalls(arguments, false), Then(kPrepare, {"message", "end 1"})) << arguments;
     EXPECT_EQ(MainCalls("/p 1234", false), Then(kLookups, {"preview 1234"})) << "no renderer check";
