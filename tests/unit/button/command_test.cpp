@@ -1,5 +1,4 @@
-// The Command button: its state-and-lifecycle table row by row (looks, Click, the hot
-// face), a disabled button, its properties' side effects and load, and its frame.
+// The Command button: its states, looks and Click, its properties, and its frame.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -52,23 +51,21 @@ struct LoadedButton {
 };
 
 const std::map<std::string, void (*)(Command&)> kEvents = {
-    {"move over", [](Command& b) { b.MouseMove(0, true); }}, {"focus gained", [](Command& b) { b.GotFocus(); }},
-    {"move off while captured", [](Command& b) { b.MouseMove(kLeftButton, false); }},
-    {"left press", [](Command& b) { b.MouseDown(kLeftButton); }}, {"focus lost", [](Command& b) { b.LostFocus(); }},
-    {"right press", [](Command& b) { b.MouseDown(kRightButton); }}, {"Enabled read", [](Command& b) { b.Enabled(); }},
-    {"left release", [](Command& b) { b.MouseUp(kLeftButton, true); }},
-    {"right release", [](Command& b) { b.MouseUp(kRightButton, true); }},
-    {"left release off", [](Command& b) { b.MouseUp(kLeftButton, false); }},
-    {"poll over the form", [](Command& b) { b.PollTick(CursorOver::ParentForm); }},
-    {"poll elsewhere", [](Command& b) { b.PollTick(CursorOver::Elsewhere); }},
-    {"poll over the button", [](Command& b) { b.PollTick(CursorOver::Button); }},
-    {"resize", [](Command& b) { b.Resize(1215, 375); }}, {"initialised", [](Command& b) { b.Initialize(); }},
-    {"Enabled written", [](Command& b) { b.SetEnabled(true); }},
-    {"Enabled written False", [](Command& b) { b.SetEnabled(false); }},
-    {"FontColour read", [](Command& b) { b.FontColour(); }},
-    {"FontColour written", [](Command& b) { b.SetFontColour(0xFF); }},
-    {"Visible written False", [](Command& b) { b.SetVisible(false); }},
-    {"Visible written True", [](Command& b) { b.SetVisible(true); }},
+    {"move over", [](auto& b) { b.MouseMove(0, true); }}, {"left press", [](auto& b) { b.MouseDown(kLeftButton); }},
+    {"move off while captured", [](auto& b) { b.MouseMove(kLeftButton, false); }},
+    {"right press", [](auto& b) { b.MouseDown(kRightButton); }}, {"focus gained", [](auto& b) { b.GotFocus(); }},
+    {"left release", [](auto& b) { b.MouseUp(kLeftButton, true); }}, {"focus lost", [](auto& b) { b.LostFocus(); }},
+    {"right release", [](auto& b) { b.MouseUp(kRightButton, true); }}, {"resize", [](auto& b) { b.Resize(1215, 375); }},
+    {"left release off", [](auto& b) { b.MouseUp(kLeftButton, false); }},
+    {"poll over the form", [](auto& b) { b.PollTick(CursorOver::ParentForm); }},
+    {"poll elsewhere", [](auto& b) { b.PollTick(CursorOver::Elsewhere); }},
+    {"poll over the button", [](auto& b) { b.PollTick(CursorOver::Button); }},
+    {"initialised", [](auto& b) { b.Initialize(); }}, {"Enabled read", [](auto& b) { b.Enabled(); }},
+    {"Enabled written", [](auto& b) { b.SetEnabled(true); }}, {"FontColour read", [](auto& b) { b.FontColour(); }},
+    {"Enabled written False", [](auto& b) { b.SetEnabled(false); }},
+    {"FontColour written", [](auto& b) { b.SetFontColour(0xFF); }},
+    {"Visible written False", [](auto& b) { b.SetVisible(false); }},
+    {"Visible written True", [](auto& b) { b.SetVisible(true); }},
 };
 
 TEST(CommandStateTable, EveryRowGivesItsStateLookAndClick)

@@ -1,6 +1,4 @@
-// The renderer without a window: the frame timer, one frame (floor, bursts, draw order),
-// the program's entry and message rules, the light spirits and their pool, the covers over
-// the other monitors, and how a picture goes up to the GL.
+// The renderer's portable parts without a window or a GL: each drawing call is recorded as text.
 #include <gtest/gtest.h>
 
 #include <array>

@@ -1,6 +1,4 @@
-// The saver run's decisions (the music a file name selects, the renderer's command line,
-// when the renderer counts as gone, when the display gets its mode back), the picture file
-// it hands to the renderer, when and for whom it may be read, and the pictures built into the shell.
+// The saver run's decisions, the desktop picture it hands to the renderer, and the shell's own pictures.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -26,7 +24,7 @@ TEST(SaverRun, OnlyTheLastThreeCharactersChooseTheMusicAndTheRendererPathIsQuote
     EXPECT_EQ(RendererCommandLine("C:\\Program Files\\G"), "\"C:\\Program Files\\G\\Glowmere.dll\"");
 }
 
-TEST(SaverRun, TheWatchWaitsForTheRenderersWindowThenForItToGoAndGivesUpAfterEightSeconds)
+TEST(SaverRun, TheWatchWaitsForTheRenderersWindowThenForItToGoGivesUpAfterEightSecondsAndTheModeIsRestored)
 {
     RendererWatch slow(true, 1000);
     const std::tuple<bool, bool, uint32_t, bool> ticks[] = {   // window, process running, time, gone
@@ -34,17 +32,12 @@ TEST(SaverRun, TheWatchWaitsForTheRenderersWindowThenForItToGoAndGivesUpAfterEig
         {false, true, 60500, true}};   // gone, even if the process lingers
     for (const auto& [window, running, now, gone] : ticks)
         EXPECT_EQ(slow.RendererGone(window, running, now), gone) << now;
-
     RendererWatch notStarted(false, 0), exited(true, 0), hanging(true, 0xFFFFFF00u);
-    EXPECT_TRUE(notStarted.RendererGone(false, false, 500));
-    EXPECT_TRUE(exited.RendererGone(false, false, 500));
+    EXPECT_TRUE(notStarted.RendererGone(false, true, 500) && exited.RendererGone(false, false, 500));
     // The bound is measured across the millisecond clock's wrap.
     EXPECT_FALSE(hanging.RendererGone(false, true, 8000 - 0x101));
     EXPECT_TRUE(hanging.RendererGone(false, true, 8000 - 0x100));
-}
-
-TEST(SaverRun, OnlyADisplayLeftInAnotherModeByAGoneRendererIsRestored)
-{
+    // Only a display left in another mode by a gone renderer is restored.
     const DisplayMode registry{1920, 1080, 32};
     const std::pair<DisplayMode, bool> modes[] = {
         {registry, false}, {{1024, 1080, 32}, true}, {{1920, 768, 32}, true}, {{1920, 1080, 16}, true}};

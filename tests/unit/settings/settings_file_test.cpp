@@ -1,6 +1,4 @@
-// The settings file (what is read, how values and names are cut, which music file counts, the
-// path rules that work on characters, not bytes), the numbers in its texts, what the settings
-// dialog saves and takes from a chosen file, and the dialog on a scaled display.
+// The settings file and the numbers in its texts, and the settings dialog's logic and scaling.
 #include <gtest/gtest.h>
 
 #include <algorithm>

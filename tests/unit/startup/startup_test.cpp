@@ -1,5 +1,4 @@
-// The shell's start-up: the arguments, the preview's host handle and layout, and Main's order
-// of events for every argument string.
+// The shell's start-up: the arguments, the preview's host handle and layout, and Main's order of events.
 #include <gtest/gtest.h>
 
 #include <set>
