@@ -12,8 +12,7 @@ namespace {
 using namespace glowmere::button;
 using Log = std::vector<std::string>;
 
-// Records what the control asks of its platform: "draw Normal" ("*" after a hot face),
-// "poll 100", "click", "change Caption", "repaint".
+// Records what the control asks: "draw Normal" ("*": hot face), "poll 100", "click", "change Caption", "repaint".
 struct RecordingSurface final : CommandSurface {
     Log log;
     void Draw(const DrawPlan& plan) override

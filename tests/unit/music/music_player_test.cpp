@@ -12,9 +12,8 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-// Records every call as a line with the return buffer it was given, and answers MCI commands
-// from a script: per command its answers in turn, the last one again and again; "#263" fails
-// with that code, "*" fills the whole buffer without a NUL, other text is the reply.
+// Records every call with the return buffer it was given; answers each MCI command in turn from its
+// script, the last answer over and over: "#263" fails with 263, "*" fills the buffer without a NUL.
 struct ScriptedPlatform final : glowmere::MusicPlatform {
     Calls calls;
     std::map<std::string, std::deque<std::string>> script;
@@ -84,7 +83,7 @@ TEST_F(Music, ACdIsOpenedAndStoppedWithoutABufferAndAFailingQueryOrATrackThatIsN
     }
 }
 
-TEST_F(Music, WithoutARepeatTrackAStoppedDiscIsPlayedOnAsTheModeBufferReads)
+TEST_F(Music, WithoutARepeatTrackAStoppedDiscIsPlayedOnAsTheModeBufferReadsAndARepeatTrackFromItsPosition)
 {
     // The mode is the first seven bytes of its buffer: a failed query leaves it as it was, a
     // shorter reply overwrites it up to its NUL ("open\0ped"). "+": the disc is played on.
@@ -97,17 +96,14 @@ TEST_F(Music, WithoutARepeatTrackAStoppedDiscIsPlayedOnAsTheModeBufferReads)
         EXPECT_TRUE(bgm.CdMonitorOn()) << "the mode query's result is never tested";
         EXPECT_EQ(platform.Take(), tick[0] == '+' ? With(kQueries, {Mci("play cdaudio", 512)}) : kQueries) << tick;
     }
-}
-
-TEST_F(Music, ARepeatTrackIsPlayedFromItsPositionWhenAnotherTrackPlaysOrTheDiscStopped)
-{
+    // A repeat track is played from its position when another track plays or the disc stopped.
     glowmere::BgmRepeat = 3;
     platform.script["status cdaudio position track 3"] = {"03:00:00:00"};
     const Calls restart =
         With(kQueries, {Mci("status cdaudio position track 3", 512), Mci("play cdaudio from 03:00:00:00", 512)});
-    const std::tuple<const char*, const char*, bool> ticks[] = {{"3", "playing", false}, {"4", "playing", true},
+    const std::tuple<const char*, const char*, bool> plays[] = {{"3", "playing", false}, {"4", "playing", true},
         {"3", "stopped", true}, {" 3.0 ", "playing", false}, {"30", "playing", true}};
-    for (const auto& [track, mode, restarts] : ticks) {
+    for (const auto& [track, mode, restarts] : plays) {
         platform.script[kTrack] = {track}, platform.script[kMode] = {mode};
         bgm.CDCheck();
         EXPECT_TRUE(bgm.CdMonitorOn());

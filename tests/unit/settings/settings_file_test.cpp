@@ -21,8 +21,7 @@ using namespace glowmere;
 // Code page 932: a lead byte opens a two-byte character, whose second byte may be '\'.
 bool ShiftJisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
-// Behaves as the private-profile functions do (a value longer than the buffer is cut to
-// size - 1 bytes) and records every read, write and open.
+// Cuts a value to its buffer's size - 1 bytes as the private-profile functions do; records reads, writes, opens.
 struct FakeSettingsPlatform final : SettingsPlatform {
     std::map<std::string, std::string> ini;   // key → value, in `iniFile`'s section "Section"
     std::string iniFile;
@@ -49,10 +48,9 @@ struct FakeSettingsPlatform final : SettingsPlatform {
 
 TEST(NumberText, EachReadingKeepsItsOwnFormsAndRounding)
 {
-    // The settings file's number (plain decimal, floored, 16 bits), the repeat track typed into the dialog
-    // (numeric with exponent, ties to even, 16 bits) and whether the CD's track reply names track 3 (plain
-    // decimal, exact; -1: not a number at all): blanks, signs, leading zeros, fractions, exponents, no number,
-    // and the 16-bit range after each reading's rounding.
+    // The settings file's number (plain decimal, floored, 16 bits), the repeat track typed into the dialog (numeric
+    // with exponent, ties to even, 16 bits) and whether the CD's track reply names track 3 (plain decimal, exact;
+    // -1: no number at all): blanks, signs, zeros, fractions, exponents, no number, the range after rounding.
     const struct { const char* text; int setting, typed, track3; } rows[] = {
         {" 2", 2, 2, 0}, {"-1", -1, -1, 0}, {"\t12\t ", 12, 12, 0}, {"007", 7, 7, 0}, {"3", 3, 3, 1}, {"03", 3, 3, 1},
         {" 3 ", 3, 3, 1}, {"+3", 3, 3, 1}, {"-3", -3, -3, 0}, {"30", 30, 30, 0}, {"2.9", 2, 3, 0}, {"-0.5", -1, 0, 0},

@@ -84,9 +84,8 @@ TEST(Startup, TheSecondCharacterSelectsTheModeAfterTheFolderSettingsAndRendererC
     EXPECT_EQ(MainCalls("/s", true, true, {"Preview Window", "Lumadrift_VC"}).back(), "saver form");
 }
 
-// The preview's size travels in 16-bit twips (1440 / dpi to the pixel): a host beyond 32,767
-// twips in one direction (2,184 pixels at 96 dpi) leaves that size 0. The picture shows at
-// its own size, cut by the form.
+// The preview's size travels in 16-bit twips (1440 / dpi to the pixel): a host beyond 32,767 twips in one
+// direction (2,184 pixels at 96 dpi) leaves that size 0. The picture shows at its own size, cut by the form.
 TEST(PreviewLayout, TheFormCoversItsHostUnlessThatIsTooLargeForSixteenBitTwips)
 {
     const struct { int width, height, dpi; std::vector<int> twipsAndPixels; } cases[] = {   // twips, form, picture
