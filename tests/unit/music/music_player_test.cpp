@@ -151,7 +151,6 @@ TEST_F(Music, RepliesAreReadOnlyUpToTheirBufferAndTheOwnTextsAreInTheAnsiCodePag
     EXPECT_EQ(bgm.SendMCI("").reply, "<ansi>コマンド文字列が指定されていません");
     EXPECT_EQ(bgm.MCIStatus(""), "Error:-1");
     EXPECT_TRUE(platform.Take().empty()) << "an empty command is never sent";
-
     platform.errorTexts[263] = "The specified device is not open.";
     platform.script["status x mode"] = {"#263"}, platform.script["bogus"] = {"#4660"}, platform.script["info"] = {"*"};
     const glowmere::MciResult failed = bgm.SendMCI("status x mode");

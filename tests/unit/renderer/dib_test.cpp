@@ -30,8 +30,7 @@ bmp::Fields Make(int32_t width, int32_t height, uint16_t bits, size_t pixelBytes
 {
     bmp::Fields s;
     s.width = width, s.height = height, s.bitCount = bits, s.compression = compression, s.fileHeader = !packed;
-    s.pixels.assign(pixelBytes, 0x80);
-    s.palette.resize(colours);
+    s.pixels.assign(pixelBytes, 0x80), s.palette.resize(colours);
     return s;
 }
 

@@ -52,14 +52,14 @@ TEST(NumberText, EachReadingKeepsItsOwnFormsAndRounding)
     // with exponent, ties to even, 16 bits) and whether the CD's track reply names track 3 (plain decimal, exact;
     // -1: no number at all): blanks, signs, zeros, fractions, exponents, no number, the range after rounding.
     const struct { const char* text; int setting, typed, track3; } rows[] = {
-        {" 2", 2, 2, 0}, {"-1", -1, -1, 0}, {"\t12\t ", 12, 12, 0}, {"007", 7, 7, 0}, {"3", 3, 3, 1}, {"03", 3, 3, 1},
-        {" 3 ", 3, 3, 1}, {"+3", 3, 3, 1}, {"-3", -3, -3, 0}, {"30", 30, 30, 0}, {"2.9", 2, 3, 0}, {"-0.5", -1, 0, 0},
-        {".5", 0, 0, 0}, {"7.", 7, 7, 0}, {"3.0", 3, 3, 1}, {"3.00001", 3, 3, 0}, {"2.5", 2, 2, 0}, {"3.5", 3, 4, 0},
-        {"-2.5", -3, -2, 0}, {"2.51", 2, 3, 0}, {"1e3", 0, 1000, -1}, {"2.5E-1", 0, 0, -1}, {"1e400", 0, 0, -1},
-        {"1e", 0, 0, -1}, {"", 0, 0, -1}, {"   ", 0, 0, -1}, {"2abc", 0, 0, -1}, {"3a", 0, 0, -1}, {"2 3", 0, 0, -1},
-        {"-", 0, 0, -1}, {".", 0, 0, -1}, {"1,000", 0, 0, -1}, {"&H10", 0, 0, -1}, {"0x10", 0, 0, -1}, {"２", 0, 0, -1},
-        {"32767", 32767, 32767, 0}, {"-32768", -32768, -32768, 0}, {"32767.9", 32767, 0, 0}, {"32767.5", 32767, 0, 0},
-        {"-32768.5", 0, -32768, 0}, {"32768", 0, 0, 0}, {"-32769", 0, 0, 0}, {"99999999999999999999999", 0, 0, 0},
+        {"\t12\t ", 12, 12, 0}, {"3", 3, 3, 1}, {"03", 3, 3, 1}, {" 3 ", 3, 3, 1}, {"+3", 3, 3, 1}, {"-3", -3, -3, 0},
+        {"30", 30, 30, 0}, {"2.9", 2, 3, 0}, {"-0.5", -1, 0, 0}, {".5", 0, 0, 0}, {"7.", 7, 7, 0}, {"3.0", 3, 3, 1},
+        {"3.00001", 3, 3, 0}, {"2.5", 2, 2, 0}, {"3.5", 3, 4, 0}, {"-2.5", -3, -2, 0}, {"1e3", 0, 1000, -1},
+        {"2.5E-1", 0, 0, -1}, {"1e400", 0, 0, -1}, {"1e", 0, 0, -1}, {"", 0, 0, -1}, {"   ", 0, 0, -1},
+        {"3a", 0, 0, -1}, {"2 3", 0, 0, -1}, {"-", 0, 0, -1}, {".", 0, 0, -1}, {"1,000", 0, 0, -1}, {"&H10", 0, 0, -1},
+        {"0x10", 0, 0, -1}, {"２", 0, 0, -1}, {"32767", 32767, 32767, 0}, {"-32768", -32768, -32768, 0},
+        {"32767.9", 32767, 0, 0}, {"-32768.5", 0, -32768, 0}, {"32768", 0, 0, 0}, {"-32769", 0, 0, 0},
+        {"99999999999999999999999", 0, 0, 0},
     };
     for (const auto& [text, setting, typed, track3] : rows) {
         const auto reply = ParseDecimal(text);
@@ -98,8 +98,7 @@ struct SettingsFile : ::testing::Test {
     void SetUp() override
     {
         platform.iniFile = "C:\\Glowmere\\Glowmere.ini";
-        BgmKind = BgmRepeat = 99;   // leftovers must not pass for values read here
-        BgmFile = BgmFolder = "stale";
+        BgmKind = BgmRepeat = 99, BgmFile = BgmFolder = "stale";   // leftovers must not pass for values read here
     }
 };
 
@@ -112,10 +111,8 @@ TEST_F(SettingsFile, ThreeKeysAreReadIntoZeroedBuffersAndValuesCutAt255BytesName
     EXPECT_EQ(platform.reads, (std::vector<std::string>{"Section BGM区分" + tail, "Section BGMﾘﾋﾟｰﾄ" + tail,
                                                         "Section BGMﾌｧｲﾙ" + tail}));
     EXPECT_TRUE(platform.writes.empty() && platform.opened.empty());
-
     platform.ini["k"] = std::string(300, 'x');
     EXPECT_EQ(GetIniString(platform, "Section", "k", platform.iniFile), std::string(255, 'x'));
-
     std::string japanese;   // 130 characters of three bytes each: cut between characters
     for (int i = 0; i < 130; ++i)
         japanese += "区";
