@@ -355,22 +355,20 @@ void WineSession::StartDisplay()
 Environment WineSession::Environment() const
 {
     // One renderer thread: a spinning renderer then leaves the other core to the rest.
-    return {{"WINEPREFIX", (workDir_ / "prefix").string()}, {"DISPLAY", display_}, {"LC_ALL", options_.locale},
+    return {{"WINEPREFIX", (workDir_ / "prefix").string()}, {"DISPLAY", display_}, {"LC_ALL", "ja_JP.UTF-8"},
             {"WINEDEBUG", "-all"}, {"WINEDLLOVERRIDES", "winemenubuilder.exe=d"}, {"LP_NUM_THREADS", "1"}};
 }
 
-std::string WineSession::Ansi(const std::string& utf8) const
+std::string WineSession::Ansi(const std::string& utf8)
 {
-    const std::string language = options_.locale.substr(0, options_.locale.find('.'));
-    const char* codePage = language == "en_US" ? "CP1252" : language == "zh_CN" ? "CP936" : "CP932";
-    iconv_t convert = iconv_open(codePage, "UTF-8");
+    iconv_t convert = iconv_open("CP932", "UTF-8");
     std::string in = utf8, out(utf8.size() * 2 + 4, '\0');
     char *inPtr = in.data(), *outPtr = out.data();
     size_t inLeft = in.size(), outLeft = out.size();
     const size_t done = iconv(convert, &inPtr, &inLeft, &outPtr, &outLeft);
     iconv_close(convert);
     if (done == static_cast<size_t>(-1))
-        Fail(std::string("no ") + codePage + " form for: " + utf8);
+        Fail("no code page 932 form for: " + utf8);
     return out.substr(0, out.size() - outLeft);
 }
 

@@ -2,8 +2,8 @@
 // The harness of the Wine suites. A WineSession owns its X display (Xvfb, or Xorg for several
 // monitors, on a free display number), its WINEPREFIX (hard links to a template made once per
 // build tree), one persistent wineserver started before any other Wine process of the prefix,
-// and every process it starts; it runs each with the session's locale (ja_JP.UTF-8: code page
-// 932). At its end `wineserver -k` for its own prefix ends the Windows processes, then the
+// and every process it starts; it runs each under LC_ALL=ja_JP.UTF-8 (code page 932) unless
+// told otherwise. At its end `wineserver -k` for its own prefix ends the Windows processes, then the
 // display goes by its process id. Questions inside Wine (which window is there, what a
 // message box says, post a message) go to testtool.exe (tests/wine/testtool_win32.cpp).
 #include <sys/types.h>
@@ -113,9 +113,6 @@ Image LoadImage(const fs::path& file);   // a PPM, or any picture ImageMagick re
 struct SessionOptions {
     int width = 1024, height = 768;   // the X screen
     std::string name = "session";     // the folder of its screenshots in build/test-artifacts
-    // LC_ALL of every Wine process: the ANSI code page (ja_JP.UTF-8 932, en_US.UTF-8 1252,
-    // zh_CN.UTF-8 936).
-    std::string locale = "ja_JP.UTF-8";
     // Xorg's dummy driver instead of Xvfb: real mode switches, and one monitor per "WxH+X+Y"
     // (X's coordinates; the first is the primary), laid out before any Wine process starts.
     std::vector<std::string> monitors = {};
@@ -123,7 +120,7 @@ struct SessionOptions {
 
 struct StartOptions {
     fs::path workingDir;                        // default: the program's folder
-    std::map<std::string, std::string> env;     // extra environment variables
+    std::map<std::string, std::string> env;     // extra environment variables (LC_ALL=en_US.UTF-8: code page 1252)
 };
 
 struct WindowInfo {
@@ -151,7 +148,7 @@ public:
     fs::path DriveC() const { return workDir_ / "prefix" / "drive_c"; }
     fs::path WorkDir() const { return workDir_; }    // the session's temporary folder
     std::string WindowsPath(const fs::path& path) const;   // C:\... or Z:\...
-    std::string Ansi(const std::string& utf8) const;       // in the session's code page
+    static std::string Ansi(const std::string& utf8);     // in code page 932
     fs::path ArtifactPath(const std::string& file) const;
 
     // A fresh folder C:\<name> with copies of the named programs from the build.

@@ -30,7 +30,7 @@ bool All(const Image& shot, std::vector<std::array<int, 4>> areas, int colour)
 
 TEST(MultiMonitorRun, CoversBlackOutTheOtherMonitorsWhereverTheyGoKeepTheKeyboardOffAndTheLayoutComesBack)
 {
-    harness::WineSession session({1920, 1080, "monitors", "ja_JP.UTF-8", {"1920x1080+1024+0", "1024x768+0+0", "1280x1024+2944+0"}});
+    harness::WineSession session({1920, 1080, "monitors", {"1920x1080+1024+0", "1024x768+0+0", "1280x1024+2944+0"}});
     session.StartNative({"xsetroot", "-solid", "#2a6041"}).Wait(kBound);   // one colour stays put when monitors move
     const auto layout = [&] {   // each output that shows, in X's coordinates
         harness::Process xrandr = session.StartNative({"sh", "-c", "xrandr | grep -o '[0-9]*x[0-9]*+[0-9]*+[0-9]*'"});

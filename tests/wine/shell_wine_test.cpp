@@ -2,17 +2,20 @@
 // renderer check and its message, the single-instance test, the preview in a host window and
 // how it ends, a screen that refuses the renderer's 1024 x 768; and the settings dialog with its
 // Command buttons: the real "/c", or the same dialog in testtool.exe printing what it hands to
-// WritePrivateProfileStringA, driven with the real mouse and keyboard. Marks, labels and button
-// looks are read from the screen (a button's frame line is #003C74 enabled, #C9C7BA
-// disabled); the dialog's places come from its layout table.
+// WritePrivateProfileStringA, driven with the real mouse and keyboard, at 96 to 192 dpi
+// (LogPixels, read by each new process) and under code pages 932, 1252 and 936 (LC_ALL of each
+// process). Marks, labels and button looks are read from the screen (a button's frame line is
+// #003C74 enabled, #C9C7BA disabled); the dialog's places come from its layout table.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <sstream>
 
 #include "dialog_layout.h"
 #include "harness.h"
+#include "resource_pictures.h"
 
 namespace {
 
@@ -57,33 +60,38 @@ Host StartHost(const std::string& title, int width, int height, int x, int y)
     return host;
 }
 
-TEST(ShellStartup, WithoutTheRendererItsMessageShowsUntilDismissedThenTheProgramEnds)
+TEST(ShellStartup, WithoutTheRendererItsMessageShowsInEveryCodePageUntilDismissedThenTheProgramEnds)
 {
     const fs::path folder = ProgramFolder(false);
-    Process shell = Session().Start(folder / "Glowmere.scr", {"/c"});
-    const auto [box, text] = Session().WaitForMessageBox("Glowmere (ScreenSaver)", kBound);
-    ASSERT_NE(box, 0u) << shell.Output();
     const std::string message = "Glowmere.dll が同じﾌｫﾙﾀﾞに見つかりません！";
-    EXPECT_EQ(harness::Hex(text), harness::Hex(Session().Ansi(message)));
-    // The text and a single OK button; no icon (Wine keeps an empty icon control).
-    std::set<std::string> controls;
-    harness::Eventually(
-        [&] {
-            controls.clear();
-            for (const harness::ChildWindow& child : Session().Children(box)) {
-                if (child.className == "Static" && Session().Tool({"send", std::to_string(child.handle), "369", "0", "0"}) != "0")
-                    controls.insert("an icon");   // STM_GETICON
-                if (child.visible && !child.text.empty())
-                    controls.insert(child.className + " " + child.text);
-            }
-            return controls.size() >= 2;
-        },
-        kBound);
-    EXPECT_EQ(controls, (std::set<std::string>{"Button OK", "Static " + message}));
-    EXPECT_TRUE(fs::is_directory(WorkingFolder())) << "the folder and the settings come before the check";
-    EXPECT_TRUE(shell.Running());
-    Session().Post(box, harness::kWmCommand, 1);   // IDOK
-    EXPECT_EQ(shell.Wait(kBound), 1);
+    for (const char* locale : {"ja_JP.UTF-8", "en_US.UTF-8", "zh_CN.UTF-8"}) {
+        SCOPED_TRACE(locale);
+        Process shell = Session().Start(folder / "Glowmere.scr", {"/c"}, {{}, {{"LC_ALL", locale}}});
+        // Read back whole from the tool's process (code page 932).
+        const auto [box, text] = Session().WaitForMessageBox("Glowmere (ScreenSaver)", kBound);
+        ASSERT_NE(box, 0u) << shell.Output();
+        EXPECT_EQ(harness::Hex(text), harness::Hex(Session().Ansi(message)));
+        // The text and a single OK button; no icon (Wine keeps an empty icon control).
+        std::set<std::string> controls;
+        harness::Eventually(
+            [&] {
+                controls.clear();
+                for (const harness::ChildWindow& child : Session().Children(box)) {
+                    if (child.className == "Static" && Session().Tool({"send", std::to_string(child.handle), "369", "0", "0"}) != "0")
+                        controls.insert("an icon");   // STM_GETICON
+                    if (child.visible && !child.text.empty())
+                        controls.insert(child.className + " " + child.text);
+                }
+                return controls.size() >= 2;
+            },
+            kBound);
+        EXPECT_EQ(controls.erase("Static " + message), 1u);
+        EXPECT_TRUE(controls.size() == 1 && controls.begin()->rfind("Button ", 0) == 0) << "one button, no icon";
+        EXPECT_TRUE(fs::is_directory(WorkingFolder())) << "the folder and the settings come before the check";
+        EXPECT_TRUE(shell.Running());
+        Session().Post(box, harness::kWmCommand, 1);   // IDOK
+        EXPECT_EQ(shell.Wait(kBound), 1);
+    }
 }
 
 TEST(ShellStartup, AnOpenRunOrSettingsDialogEndsAStartAtOnceAndSilently)
@@ -164,31 +172,30 @@ TEST(DisplayMode, AScreenThatRefusesTheSwitchEndsTheRendererAndKeepsItsMode)
     EXPECT_EQ(Session().Tool({"display-mode"}), "1920 1080 32 1920 1080 32");
 }
 
-TEST(SessionLocale, ASessionInAnotherLocaleRunsItsProgramsInThatCodePage)
-{
-    harness::WineSession english({640, 480, "english", "en_US.UTF-8"});
-    EXPECT_EQ(english.Tool({"code-page"}), "1252");
-    EXPECT_EQ(english.Ansi("é"), "\xE9");
-}
-
 // ---------------------------------------------------------------------------------------
 // The settings dialog
 
-const Image& Picture(const std::string& name)
-{
-    static std::map<std::string, Image> pictures;
-    if (!pictures.count(name))
-        pictures[name] = harness::LoadImage(harness::SourceDir() / "saver/resources" / name);
-    return pictures[name];
-}
+struct Rect {
+    int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;   // empty until a point is added
+    static Rect Of(const Box& b) { return {b.x, b.y, b.x + b.width, b.y + b.height}; }
+    Rect Inset(int w) const { return {left + w, top + w, right - w, bottom - w}; }
+    void Add(int x, int y) { *this = {std::min(left, x), std::min(top, y), std::max(right, x + 1), std::max(bottom, y + 1)}; }
+    bool Overlaps(const Rect& o) const { return left < o.right && o.left < right && top < o.bottom && o.top < bottom; }
+    bool In(const Rect& o) const { return left >= o.left && top >= o.top && right <= o.right && bottom <= o.bottom; }
+    int Beyond(const Rect& o) const { return std::max({0, o.left - left, o.top - top, right - o.right, bottom - o.bottom}); }
+};
 
-// How many pixels of a w x h block at (x, y) equal the picture's at (px, py).
-int SameAs(const Image& shot, int x, int y, const Image& picture, int px, int py, int w, int h)
+// How many pixels of [left, right) x [top, bottom) of the picture, tiled from (x, y) on the
+// screen, the screen shows.
+int Shows(const Image& shot, int x, int y, const glowmere::Bitmap24& picture, int left, int top, int right, int bottom)
 {
     int same = 0;
-    for (int j = 0; j < h; ++j)
-        for (int i = 0; i < w; ++i)
-            same += shot.At(x + i, y + j).Hex() == picture.At(px + i, py + j).Hex();
+    for (int j = top; j < bottom; ++j)
+        for (int i = left; i < right; ++i) {
+            const uint8_t* p = &picture.bits[picture.Stride(picture.width) * size_t(picture.height - 1 - j % picture.height) +
+                                             size_t(i % picture.width) * 3];
+            same += shot.At(x + i, y + j).Is(p[2] << 16 | p[1] << 8 | p[0]);
+        }
     return same;
 }
 
@@ -202,7 +209,10 @@ protected:
     fs::path folder;
     harness::Process dialog;
     uint64_t form = 0, repeat = 0;
+    harness::WindowInfo window;
+    layout::Layout l = layout::LayoutAt(96);
     int clientX = 0, clientY = 0;   // the client area's top left on the screen
+    Image shot;                     // the dialog as Open found it painted
 
     void SetUp() override
     {
@@ -212,7 +222,6 @@ protected:
         fs::remove_all(Session().DriveC() / "表");
         for (const char* file : {"ソ", "song.mp3", "tone.wav", "notes.txt"})
             harness::WriteFile(Session().DriveC() / "表" / file, "ID3");
-        Session().MoveMouse(1900, 1060);   // nothing hovered when the dialog appears
     }
 
     void TearDown() override
@@ -229,43 +238,73 @@ protected:
                                                                    repeatText + "\r\nBGMﾌｧｲﾙ=" + file + "\r\n"));
     }
 
-    // Starts the dialog and waits until it is on the screen, painted.
-    void Open(bool recording)
+    // Starts the dialog and waits until it is on the screen, painted for `dpi`.
+    void Open(bool recording, int dpi = 96, const std::string& locale = "ja_JP.UTF-8")
     {
-        dialog = recording ? Session().Start(folder / "testtool.exe", {"dialog"})
-                           : Session().Start(folder / "Glowmere.scr", {"/c"});
+        Session().MoveMouse(1900, 1060);   // nothing hovered when the dialog appears
+        dialog = Session().Start(folder / (recording ? "testtool.exe" : "Glowmere.scr"), {recording ? "dialog" : "/c"},
+                                 {{}, {{"LC_ALL", locale}}});
         form = Session().WaitForWindow("<Glowmere>", kBound);
         ASSERT_NE(form, 0u) << dialog.Output();
-        harness::WindowInfo info;
-        ASSERT_TRUE(harness::Eventually([&] { return (info = Session().Window(form)).visible; }, kBound));
-        clientX = info.clientX;
-        clientY = info.clientY;
+        ASSERT_TRUE(harness::Eventually([&] { return (window = Session().Window(form)).visible; }, kBound));
         for (const harness::ChildWindow& child : Session().Children(form))
             repeat = child.className == "ComboBox" ? child.handle : repeat;
-        // The gradient at half height left of the panel, the heading's frame, the last button.
-        const Box heading = Screen(layout::kHeadingFrame), cancel = Screen(layout::kCancelButton, false);
-        for (const auto& [x, y, colour] : {std::array{clientX + 4, clientY + 123, 0xDCDCFA},
-                                           {heading.x + 50, heading.y, 0}, {cancel.x + 40, cancel.y + 1, 0x003C74}})
-            ASSERT_TRUE(Session().WaitForPixel(x, y, Colour(colour), kBound)) << "not painted at " << x << "," << y;
+        ASSERT_TRUE(Painted(dpi, window.clientX, window.clientY));
+        shot = Session().Screenshot("dialog-" + std::to_string(dpi) + "-" + locale);
+    }
+
+    // Laid out at `dpi` with the client area at (x, y), and painted there: the gradient, the
+    // texture by the heading's outline, the combo box's field and the three buttons' frame
+    // lines, each enabled or disabled.
+    bool Painted(int dpi, int x, int y)
+    {
+        l = layout::LayoutAt(dpi);
+        clientX = x, clientY = y;
+        const auto seen = [](int atX, int atY, auto test) { return !!Session().WaitForPixel(atX, atY, test, kBound); };
+        const int line = glowmere::ScaleToDpi(1, dpi);
+        const Rect outline = InPanel(l.headingFrame), combo = InPanel(l.repeatBox);
+        bool painted = seen(x + 4, y + l.client.height / 2, Colour(0xDCDCFA)) &&
+                       seen(outline.left + 4, outline.top - line, [](Rgb p) { return p.Brightness() > 600; }) &&
+                       seen((3 * combo.left + 2 * combo.right) / 5, (combo.top + combo.bottom) / 2,
+                            [](Rgb p) { return p.Is(0xFFFFFF) || p.Is(0xF5F5F5); });
+        for (const Rect& r : {InPanel(l.fileButton), InClient(l.setButton), InClient(l.cancelButton)})
+            painted = painted && seen(r.left + 4 * line, r.top + line, [](Rgb p) { return p.Is(0x003C74) || p.Is(0xC9C7BA); });
+        return painted;
     }
 
     // A box on the screen: the panel's boxes are relative to the panel, the others to the form.
     Box Screen(const Box& b, bool inPanel = true) const
     {
-        return {b.x + clientX + (inPanel ? layout::kPanel.x : 0), b.y + clientY + (inPanel ? layout::kPanel.y : 0),
-                b.width, b.height};
+        return {b.x + clientX + (inPanel ? l.panel.x : 0), b.y + clientY + (inPanel ? l.panel.y : 0), b.width, b.height};
+    }
+    Rect InPanel(const Box& b) const { return Rect::Of(Screen(b)); }
+    Rect InClient(const Box& b) const { return Rect::Of(Screen(b, false)); }
+
+    // The client area's pixels; or all but the combo box's arrow half, which Wine sizes by
+    // the process's dpi.
+    std::string Client(bool withArrow = true) const
+    {
+        Rect arrow = InPanel(l.repeatBox);
+        arrow.left = withArrow ? arrow.right : (arrow.left + arrow.right) / 2;
+        std::string pixels;
+        for (int j = clientY; j < clientY + l.client.height; ++j)
+            for (int i = clientX; i < clientX + l.client.width; ++i)
+                pixels += Rect{i, j, i + 1, j + 1}.In(arrow) ? "" : shot.At(i, j).Hex();
+        return pixels;
     }
 
     // Which source mark shows selected: 0 to 2, or -2 when a mark is neither picture.
     int SelectedMark()
     {
-        const Image shot = Session().Grab();
+        static const glowmere::Bitmap24 on = glowmere::resources::DrawRadioMark(true, 96),
+                                        off = glowmere::resources::DrawRadioMark(false, 96);
+        const Image now = Session().Grab();
         int selected = -1;
         for (int source = 0; source < 3; ++source) {
             const Box mark = Screen(layout::kSourceMarks[source]);
-            if (SameAs(shot, mark.x, mark.y, Picture("radio_on.bmp"), 0, 0, 12, 12) == 144)
+            if (Shows(now, mark.x, mark.y, on, 0, 0, 12, 12) == 144)
                 selected = selected == -1 ? source : -2;
-            else if (SameAs(shot, mark.x, mark.y, Picture("radio_off.bmp"), 0, 0, 12, 12) != 144)
+            else if (Shows(now, mark.x, mark.y, off, 0, 0, 12, 12) != 144)
                 return -2;
         }
         return selected;
@@ -281,12 +320,12 @@ protected:
 
     std::string FileLabel()   // its pixels, to compare what it showed at two moments
     {
-        const Image shot = Session().Grab();
+        const Image now = Session().Grab();
         const Box label = Screen(layout::kFileLabel);
         std::string block;
         for (int y = 0; y < label.height; ++y)
             for (int x = 0; x < label.width; ++x)
-                block += shot.At(label.x + x, label.y + y).Hex();
+                block += now.At(label.x + x, label.y + y).Hex();
         return block;
     }
 
@@ -299,19 +338,22 @@ protected:
         Session().Click(button);
     }
 
-    // The writes the recording dialog printed, with their exact bytes: kind, repeat, file.
-    void ExpectSaved(const std::string& kind, const std::string& repeatText, const std::string& file)
+    // The writes the recording dialog printed, with their exact bytes: kind, repeat, file,
+    // under the keys as the code page spells them.
+    void ExpectSaved(const std::string& kind, const std::string& repeatText, const std::string& file,
+                     std::vector<std::string> keys = {})
     {
-        std::vector<std::string> writes;
+        if (keys.empty())
+            keys = {Session().Ansi("BGM区分"), Session().Ansi("BGMﾘﾋﾟｰﾄ"), Session().Ansi("BGMﾌｧｲﾙ")};
+        std::vector<std::string> writes, expected;
         for (const std::string& line : harness::Lines(dialog.Output()))
             if (line.rfind("write ", 0) == 0)
                 writes.push_back(line);
-        const auto write = [&](const char* key, const std::string& value) {
-            return "write " + harness::Hex("Section") + " " + harness::Hex(Session().Ansi(key)) + " " +
-                   (value.empty() ? "-" : harness::Hex(Session().Ansi(value))) + " " + harness::Hex("C:\\gm\\Glowmere.ini");
-        };
-        EXPECT_EQ(writes, (std::vector<std::string>{write("BGM区分", kind), write("BGMﾘﾋﾟｰﾄ", repeatText),
-                                                    write("BGMﾌｧｲﾙ", file)}));
+        for (const std::string& value : {kind, repeatText, file})
+            expected.push_back("write " + harness::Hex("Section") + " " + harness::Hex(keys[expected.size()]) + " " +
+                               (value.empty() ? "-" : harness::Hex(Session().Ansi(value))) + " " +
+                               harness::Hex("C:\\gm\\Glowmere.ini"));
+        EXPECT_EQ(writes, expected);
     }
 
     // The open-file dialog, once it lists its folder's files: its file types and how many.
@@ -345,7 +387,6 @@ TEST_F(SettingsDialog, TheWholeDialogAndItsButtonsShowAndAnswerTheMouseAndKeysAn
     // A fixed frame with a caption (no sizing border, no maximise box), centred across the
     // screen and a third of the free height down. (Every press below finds its control where
     // the layout table puts it.)
-    const harness::WindowInfo window = Session().Window(form);
     EXPECT_EQ(window.style & 0x00C50000, 0x00C00000u);
     EXPECT_EQ(std::vector<long>({window.clientWidth, window.clientHeight, window.left, window.top}),
               std::vector<long>({496, 246, (1920 - (window.right - window.left)) / 2, (1080 - (window.bottom - window.top)) / 3}));
@@ -356,18 +397,6 @@ TEST_F(SettingsDialog, TheWholeDialogAndItsButtonsShowAndAnswerTheMouseAndKeysAn
     ASSERT_EQ(items.size(), 31u);
     EXPECT_EQ(items[0] + "|" + items[1] + "|" + items[30], "0 |1 1|30 30");
 
-    // Kept as build/test-artifacts/settings-dialog/whole-dialog.ppm for a person to look at.
-    const Image shot = Session().Screenshot("whole-dialog");
-    int wrongRows = 0;   // the gradient, worked out here on its own: |sin(y / (246 / 3.142))| × 220
-    for (int y = 0; y < 246; ++y) {
-        const int v = static_cast<int>(std::lround(std::fabs(std::sin(y / (246 / 3.142)) * 220.0)));
-        wrongRows += !shot.At(clientX + 5, clientY + y).Is(v << 16 | v << 8 | (v + 30));
-    }
-    EXPECT_EQ(wrongRows, 0);
-    // The texture: a band away from every control, and where the tiling starts again at x = 0.
-    const Box panel = Screen(layout::kPanel, false);
-    EXPECT_EQ(SameAs(shot, panel.x + 250, panel.y, Picture("panel.bmp"), 250, 0, 200, 20), 200 * 20);
-    EXPECT_EQ(SameAs(shot, panel.x, panel.y + 160, Picture("panel.bmp"), 0, 0, 469, 5), 469 * 5);
     EXPECT_EQ(SelectedMark(), 1);
     // Dark text in the heading, the labels and the repeat caption; the file label's thin
     // border around nothing; the link underlined across most of its white text.
@@ -504,6 +533,140 @@ TEST_F(SettingsDialog, WhenTheIniFileCannotBeWrittenTheTypedTrackIsHandedOverAnd
     Press(layout::kSetButton, 2, false);
     EXPECT_EQ(dialog.Wait(kBound), 0) << "a message box would keep it open";
     ExpectSaved(" 1", " 12", "");
+}
+
+std::string client932;   // the client area at 96 dpi under code page 932, for the other code pages
+
+TEST_F(SettingsDialog, TheDialogScalesWithTheDisplayAndLaysItselfOutAgainOnADpiChange)
+{
+    WriteSettings(" 1", " 3");
+    const auto setDpi = [](int dpi) {   // read by every process started from now on
+        Session().SetRegistryValue("HKCU\\Control Panel\\Desktop", "LogPixels", "REG_DWORD", std::to_string(dpi));
+    };
+    std::vector<std::pair<int, int>> at96;   // each label's overrun and width
+    std::string relaidOut;   // the client area after WM_DPICHANGED from 96 to 144 dpi
+    for (int dpi : {96, 120, 144, 192}) {
+        SCOPED_TRACE(std::to_string(dpi) + " dpi");
+        setDpi(dpi);
+        ASSERT_NO_FATAL_FAILURE(Open(false, dpi));
+        EXPECT_NEAR(window.clientWidth, 496 * dpi / 96.0, 1);
+        EXPECT_NEAR(window.clientHeight, 246 * dpi / 96.0, 1);
+        // Labels out of their boxes no further than at 96 dpi and nearly as wide (scaled); the
+        // heading inside its outline; no label, mark, button or the combo box on another.
+        std::vector<Rect> placed;   // each label's ink: dark on the panel (not the outline), white on the gradient
+        const Rect outline = InPanel(l.headingFrame), inner = outline.Inset(l.lineWidth);
+        const int m = glowmere::ScaleToDpi(2, dpi);
+        for (const Box& label : {l.headingLabel, l.sourceLabels[0], l.sourceLabels[1], l.sourceLabels[2],
+                                 l.repeatLabel, l.creditLabel, l.linkLabel}) {
+            const bool white = placed.size() >= 5;
+            const Rect box = white ? InClient(label) : InPanel(label);
+            Rect ink;
+            for (int j = box.top - m; j < box.bottom + m; ++j)
+                for (int i = box.left - m; i < box.right + glowmere::ScaleToDpi(24, dpi); ++i)
+                    if (white ? shot.At(i, j).r > 200
+                              : shot.At(i, j).Brightness() < 600 && (Rect{i, j, i + 1, j + 1}.In(inner) ||
+                                                                      !Rect{i, j, i + 1, j + 1}.Overlaps(outline)))
+                        ink.Add(i, j);
+            if (dpi == 96)
+                at96.push_back({ink.Beyond(box), ink.right - ink.left});
+            EXPECT_LE(ink.Beyond(box), at96[placed.size()].first * dpi / 96 + 1) << "label " << placed.size();
+            EXPECT_GT(ink.right - ink.left, at96[placed.size()].second * dpi * 9 / 960) << "label " << placed.size();
+            placed.push_back(ink);
+        }
+        EXPECT_TRUE(placed[0].In(inner));
+        for (const Box& box : {l.sourceMarks[0], l.sourceMarks[1], l.sourceMarks[2], l.repeatBox, l.fileButton})
+            placed.push_back(InPanel(box));
+        placed.insert(placed.end(), {InClient(l.setButton), InClient(l.cancelButton)});
+        for (size_t i = 0; i < placed.size(); ++i)
+            for (size_t j = i + 1; j < placed.size(); ++j)
+                EXPECT_FALSE(placed[i].Overlaps(placed[j])) << i << " on " << j;
+        // The gradient over the whole height, worked out here on its own: |sin(y / (h / 3.142))|
+        // × 220; the texture as drawn for this dpi to the panel's right and bottom edges; OK's
+        // and Cancel's frame line, the design's second pixel from each edge, scaled.
+        int wrong = 0;
+        for (int y = 0, h = window.clientHeight; y < h; ++y) {
+            const int v = static_cast<int>(std::lround(std::fabs(std::sin(y / (h / 3.142)) * 220.0)));
+            wrong += !shot.At(clientX + 2, clientY + y).Is(v << 16 | v << 8 | (v + 30));
+        }
+        const glowmere::Bitmap24 tile = glowmere::resources::DrawPanelTexture(dpi);
+        const auto s = [dpi](int v) { return glowmere::ScaleToDpi(v, dpi); };
+        const int px = clientX + l.panel.x, py = clientY + l.panel.y, w = l.panel.width, h = l.panel.height;
+        wrong += (w - s(455)) * h - Shows(shot, px, py, tile, s(455), 0, w, h);
+        wrong += (w - s(455)) * s(45) - Shows(shot, px, py, tile, s(455) - s(200), 0, w - s(200), s(45));
+        const int in = s(1), line = s(2) - in;
+        for (const Rect& r : {InClient(l.setButton), InClient(l.cancelButton)})
+            for (int k = in - 1, mx = (r.left + r.right) / 2, my = (r.top + r.bottom) / 2; k <= in + line; ++k)
+                for (const auto& [x, y] : std::vector<std::pair<int, int>>{
+                         {mx, r.top + k}, {mx, r.bottom - 1 - k}, {r.left + k, my}, {r.right - 1 - k, my}})
+                    wrong += shot.At(x, y).Is(0x003C74) != (k >= in && k < in + line);
+        EXPECT_EQ(wrong, 0);
+        if (dpi == 96) {
+            client932 = Client();
+            // Moved to a 144-dpi monitor: laid out again in the suggested rectangle, as one started there.
+            const long right = 100 + 744 + window.right - window.left - 496;
+            const long bottom = 40 + 369 + window.bottom - window.top - 246;
+            ASSERT_EQ(Session().Tool({"dpi-changed", std::to_string(form), "144", "100", "40", std::to_string(right),
+                                      std::to_string(bottom)}), "1");
+            const harness::WindowInfo moved = Session().Window(form);
+            EXPECT_TRUE(moved.left == 100 && moved.top == 40 && moved.right == right && moved.bottom == bottom);
+            ASSERT_TRUE(Painted(144, moved.clientX, moved.clientY));
+            shot = Session().Screenshot("dpi-changed-144");
+            relaidOut = Client(false);
+        } else if (dpi == 144) {
+            EXPECT_TRUE(Client(false) == relaidOut) << "differs from the dialog moved to 144 dpi";
+        }
+        Press(l.cancelButton, 1, false);
+        EXPECT_EQ(dialog.Wait(kBound), 0);
+    }
+    setDpi(96);
+}
+
+TEST_F(SettingsDialog, OtherCodePagesShowTheSameGlyphsKeepTheBytesAndSpellAChosenPathShort)
+{
+    ASSERT_FALSE(client932.empty()) << "needs the dialog at 96 dpi under code page 932 first";
+    // The keys BGM区分, BGMﾘﾋﾟｰﾄ, BGMﾌｧｲﾙ as the dialog wrote them here before it used the W functions.
+    const struct {
+        const char* locale;
+        std::vector<std::string> keys;
+    } codePages[] = {{"en_US.UTF-8", {"BGM??", "BGM?????", "BGM????"}},
+                     {"zh_CN.UTF-8", {"BGM\xC7\xF8\xB7\xD6", "BGM?????", "BGM????"}}};
+    harness::WriteFile(Session().DriveC() / "音楽" / "song.mp3", "ID3");   // a path 1252 cannot spell
+    for (const auto& cp : codePages) {
+        SCOPED_TRACE(cp.locale);
+        harness::WriteFile(folder / "Glowmere.ini", "[Section]\r\n" + cp.keys[0] + "= 1\r\n" + cp.keys[1] + "= 3\r\n");
+        ASSERT_NO_FATAL_FAILURE(Open(true, 96, cp.locale));
+        EXPECT_TRUE(Client() == client932) << "every caption as under code page 932";
+        // Under 1252 C:\音楽\song.mp3 is chosen: its path cannot be spelled there, its short one can.
+        const bool pick = cp.locale[0] == 'e';
+        if (pick) {
+            Press(layout::kSourceLabels[2]);
+            Press(layout::kFileButton);
+            const uint64_t chooser = Session().WaitForWindow(layout::kOpenTitle, kBound);
+            for (const auto& child : Session().Children(chooser))   // its file name, typed in as a whole
+                if (child.className == "Edit")
+                    Session().Tool({"set-text", std::to_string(child.handle), "C:\\音楽\\song.mp3"});
+            Session().Post(chooser, harness::kWmCommand, 1);
+            ASSERT_TRUE(Session().WaitForWindowGone(layout::kOpenTitle, kBound));
+        }
+        Press(layout::kSetButton, 1, false);
+        ASSERT_EQ(dialog.Wait(kBound), 0);
+        const auto lines = harness::Lines(dialog.Output());
+        std::string stored;   // the value of the third write
+        std::istringstream(lines.size() == 3 ? lines[2] : "") >> stored >> stored >> stored >> stored;
+        stored = pick ? harness::FromHex(stored) : "";
+        ExpectSaved(pick ? " 2" : " 1", " 3", stored, cp.keys);
+        if (!pick)
+            continue;
+        EXPECT_TRUE(stored.find('~') != std::string::npos && stored.rfind("C:\\", 0) == 0 &&
+                    stored.substr(stored.size() - 9) == "\\song.mp3") << stored;
+        // A run with it opens the file by that name (the renderer, refused its mode on this
+        // screen, ends the run at once); it reads the setting only when the file exists.
+        fs::copy_file(harness::TestProgramsDir() / "saver_music_probe.exe", folder / "Glowmere.scr",
+                      fs::copy_options::overwrite_existing);
+        EXPECT_EQ(Session().Run(folder / "Glowmere.scr", {"/s"}, kBound, {{}, {{"LC_ALL", cp.locale}}}).exitCode, 0);
+        const std::string open = " send open \"" + stored + "\" type MPEGVideo Alias MP3Play\n";
+        EXPECT_NE(harness::ReadFile(folder / "run-calls.log").find(open), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 // asked in UTF-16: Wine cuts another process's ANSI answers short), display-mode (current,
 // then registry: width height bits), set-mode (a device's, CDS_FULLSCREEN), processes,
 // terminate, hold (suspends the process of a window once it exists: its id) and release,
-// foreground, code-page, cursor (1: the foreground's cursor shows), icons, descriptor (the
+// foreground, cursor (1: the foreground's cursor shows), icons, descriptor (the
 // desktop picture's, in SDDL); host and preview (a window of their own, the preview form inside the second:
 // a child painted by another process than its host's never reaches the screen under Wine);
 // dialog (the settings dialog, printing the exact bytes of each INI write, since Wine's
@@ -201,8 +201,6 @@ int Command(const std::vector<std::string>& args)
                                        descriptor.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &sddl, nullptr))
             Print(sddl);
         LocalFree(sddl);
-    } else if (command == "code-page") {
-        Print(std::to_string(GetACP()));
     } else if (command == "cursor") {
         CURSORINFO info = {};
         info.cbSize = sizeof info;
