@@ -118,13 +118,6 @@ void StopServer(const Environment& env, const fs::path& log)
     RunNative({"wineserver", "-w"}, env, log);
 }
 
-// Hands the serving tool a request, whole.
-void Request(const fs::path& folder, const std::string& request)
-{
-    WriteFile(folder / "request.new", request);
-    fs::rename(folder / "request.new", folder / "request");
-}
-
 }  // namespace
 
 fs::path ProgramsDir() { return GLOWMERE_PROGRAMS_DIR; }
@@ -444,7 +437,8 @@ std::string WineSession::Tool(const std::vector<std::string>& args, Millis timeo
     std::string request;
     for (const std::string& arg : args)
         request += (request.empty() ? "" : "\n") + arg;
-    Request(folder, request);
+    WriteFile(folder / "request.new", request);   // handed over whole
+    fs::rename(folder / "request.new", folder / "request");
     if (!Eventually([&] { return fs::exists(folder / "answer"); }, timeout, Millis(2))) {
         toolServer_.Kill();
         Fail("testtool timed out: " + request);

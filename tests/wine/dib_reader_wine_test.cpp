@@ -1,6 +1,6 @@
-// The renderer's bitmap reader with its GDI conversion (dib_dump.exe, the same code as Glowmere.dll's) under
+// The renderer's bitmap reader with its GDI conversion ("testtool dib", the same code as Glowmere.dll's) under
 // Wine, over every file of the public bitmap suite: a picture it delivers must have the rows ImageMagick
-// decodes from the file, and a file it refuses the message of ParseDib's verdict. One dib_dump run and one
+// decodes from the file, and a file it refuses the message of ParseDib's verdict. One testtool run and one
 // ImageMagick pass, side by side, cover all the files.
 #include <gtest/gtest.h>
 
@@ -68,7 +68,7 @@ TEST(DibReaderUnderWine, DeliversTheRowsImageMagickDecodesOrTheMessageOfItsCheck
     const fs::path suite = s.DriveC() / "bmpsuite", magick = s.DriveC() / "magick", dump = s.DriveC() / "dump";
     fs::copy(harness::SourceDir() / "tests" / "data" / "bmpsuite", suite, fs::copy_options::recursive);
     fs::create_directories(magick), fs::create_directories(dump);
-    std::vector<std::string> names, dumpArgs = {s.WindowsPath(dump)};
+    std::vector<std::string> names, dumpArgs = {"dib", s.WindowsPath(dump)};
     std::vector<std::string> mogrify = {"mogrify", "-path", magick.string(), "-depth", "8", "-format", "ppm"};
     for (const char* folder : {"g", "q", "b", "x"})
         for (const auto& entry : fs::directory_iterator(suite / folder))
@@ -78,11 +78,11 @@ TEST(DibReaderUnderWine, DeliversTheRowsImageMagickDecodesOrTheMessageOfItsCheck
                 mogrify.push_back(entry.path().string());
             }
     harness::Process imageMagick = s.StartNative(mogrify);   // fails on the files it cannot read
-    const harness::RunResult run = s.Run(harness::TestProgramsDir() / "dib_dump.exe", dumpArgs, harness::Millis(90000));
+    const harness::RunResult run = s.Run(harness::TestProgramsDir() / "testtool.exe", dumpArgs, harness::Millis(90000));
     ASSERT_EQ(run.exitCode, 0) << run.output;
     ASSERT_TRUE(imageMagick.Wait(harness::Millis(60000)).has_value());
 
-    std::map<size_t, std::string> said;   // dib_dump's line for each file, without its number
+    std::map<size_t, std::string> said;   // testtool's line for each file, without its number
     for (const std::string& line : harness::Lines(run.output))
         if (std::isdigit(static_cast<unsigned char>(line[0])))   // not Wine's own chatter
             said[std::strtoul(line.c_str(), nullptr, 10)] = line.substr(line.find(' ') + 1);

@@ -77,11 +77,12 @@ TEST(MultiMonitorRun, CoversBlackOutTheOtherMonitorsWhereverTheyGoKeepTheKeyboar
     EXPECT_TRUE(harness::Eventually([&] { return session.Tool({"processes"}).find("Glowmere") == std::string::npos; }, kBound));
 
     // A renderer killed in its mode, held from the moment its window appears, leaves the
-    // restore to the shell.
+    // restore to the shell, and takes the desktop picture along.
     shell = session.Start(folder / "Glowmere.scr", {"/s"});
     EXPECT_EQ(session.Tool({"terminate", session.Tool({"hold", kRenderer})}), "1");
     EXPECT_EQ(shell.Wait(kBound), 0);
     EXPECT_EQ(layout(), before);
+    EXPECT_FALSE(std::filesystem::exists(session.DriveC() / "n_hale" / "Lumadrift1.bmp"));
 }
 
 }  // namespace

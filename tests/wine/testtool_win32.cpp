@@ -1,19 +1,13 @@
 // testtool.exe: the Wine suites' hands inside Wine. Each command answers one question or does
 // one thing through the Win32 API and prints UTF-8 lines; arguments reach the A functions in
-// the ANSI code page, handles are decimal. find, message-box, post, send, info (visible
-// enabled parent owner style(hex), window rectangle, client origin and size, class, title),
-// children (handle visible class text), items and sent-text (a combo's list, WM_GETTEXT; both
-// asked in UTF-16: Wine cuts another process's ANSI answers short), display-mode (current,
-// then registry: width height bits), set-mode (a device's, CDS_FULLSCREEN), processes,
-// terminate, hold (suspends the process of a window once it exists: its id) and release,
-// foreground, cursor (1: the foreground's cursor shows), icons, descriptor (the
-// desktop picture's, in SDDL); host and preview (a window of their own, the preview form inside the second:
-// a child painted by another process than its host's never reaches the screen under Wine);
-// dialog (the settings dialog, printing the exact bytes of each INI write, since Wine's
-// WritePrivateProfileStringA drops a value's leading blank); set-text (WM_SETTEXT in UTF-16);
-// dpi-changed <dpi> <rectangle> (WM_DPICHANGED, the rectangle written into the window's own
-// process: a pointer does not cross processes); serve (see Serve).
+// the ANSI code page, handles are decimal. Texts of another process's windows are asked in
+// UTF-16 (Wine cuts its ANSI answers short); "dialog" prints the exact bytes of each INI write
+// (Wine's WritePrivateProfileStringA drops a value's leading blank); "preview" puts the form in
+// a host of its own (a child painted by another process than its host's never reaches the
+// screen under Wine); "dib" and "textures" run the renderer's picture reader and texture
+// loading (see DumpPictures, DumpTextures); "serve" answers a session's questions (see Serve).
 #include <windows.h>
+#include <GL/gl.h>
 #include <sddl.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
@@ -23,21 +17,21 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "ansi_text_win32.h"
+#include "dib_reader_win32.h"
 #include "forms_win32.h"
 #include "picture_file_win32.h"
 #include "preview_win32.h"
 #include "settings_dialog_win32.h"
 #include "settings_file.h"
 #include "settings_file_win32.h"
-#include "test_output.h"
+#include "textures_win32.h"
 
 namespace {
-
-using testoutput::Hex;
 
 FILE* output = stdout;   // a served command's answer file
 
@@ -45,6 +39,75 @@ void Print(const std::string& line)
 {
     std::fprintf(output, "%s\n", line.c_str());
     std::fflush(output);   // the test may be waiting for this very line
+}
+
+std::string Hex(const std::string& bytes)
+{
+    std::string out;
+    for (unsigned char c : bytes)
+        out += {"0123456789abcdef"[c >> 4], "0123456789abcdef"[c & 15]};
+    return out;
+}
+
+std::string FromWide(const wchar_t* text, unsigned codePage)
+{
+    const int n = WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? static_cast<size_t>(n) : 1, '\0');
+    WideCharToMultiByte(codePage, 0, text, -1, out.data(), n, nullptr, nullptr);
+    return out.substr(0, out.size() - 1);
+}
+
+void Save(const std::string& path, const void* bytes, size_t size)
+{
+    std::ofstream(path, std::ios::binary).write(static_cast<const char*>(bytes), std::streamsize(size));
+}
+
+// dib <output folder> <picture>...: the renderer's bitmap reader, with its GDI conversion,
+// over each picture, one line each, numbered from 0: "<n> image <width> <height>" (the rows
+// in <output folder>\<n>.rgb, R G B, bottom row first), "<n> message <hex>" (refused with
+// this message, its ANSI bytes; printed, not shown, so nothing waits for a user) or "<n> none".
+int DumpPictures(const std::vector<std::string>& args)
+{
+    static std::string messages;
+    for (size_t i = 2; i < args.size(); ++i) {
+        const std::string n = std::to_string(i - 2);
+        messages.clear();
+        using namespace glowmere::renderer;
+        if (ImageRecord* image = LoadBitmapFile(args[i].c_str(), [](const char* text) { messages += text; })) {
+            Save(args[1] + "\\" + n + ".rgb", image->pixels, size_t(image->width) * size_t(image->height) * 3);
+            Print(n + " image " + std::to_string(image->width) + " " + std::to_string(image->height));
+            FreeImageRecord(image);
+        } else {
+            Print(n + (messages.empty() ? " none" : " message " + Hex(messages)));
+        }
+    }
+    return 0;
+}
+
+// textures <output folder>: the renderer's LoadTextures over the hand-off pictures;
+// "<slot> <width> <height>" of each texture's level 0, whose rows go to <output folder>\<slot>.rgb.
+int DumpTextures(const std::string& folder)
+{
+    HDC dc = GetDC(CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 16, 16, nullptr, nullptr, nullptr, nullptr));
+    PIXELFORMATDESCRIPTOR format = {};
+    format.nSize = sizeof format;
+    format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    if (!SetPixelFormat(dc, ChoosePixelFormat(dc, &format), &format) || !wglMakeCurrent(dc, wglCreateContext(dc)))
+        return 3;
+    unsigned names[2];
+    glowmere::renderer::LoadTextures(names);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    for (int slot = 0; slot < 2; ++slot) {
+        GLint width = 0, height = 0;
+        glBindTexture(GL_TEXTURE_2D, names[slot]);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+        std::vector<char> rows(size_t(width) * size_t(height) * 3);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
+        Save(folder + "\\" + std::to_string(slot) + ".rgb", rows.data(), rows.size());
+        Print(std::to_string(slot) + " " + std::to_string(width) + " " + std::to_string(height));
+    }
+    return 0;
 }
 
 std::string HexOrDash(const std::string& bytes) { return bytes.empty() ? "-" : Hex(bytes); }
@@ -138,15 +201,15 @@ int Command(const std::vector<std::string>& args)
         for (LRESULT i = 0, count = SendMessageW(handle(1), CB_GETCOUNT, 0, 0); i < count; ++i) {
             std::wstring text(static_cast<size_t>(SendMessageW(handle(1), CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
             SendMessageW(handle(1), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-            Print(std::to_string(i) + " " + testoutput::FromWide(text.c_str(), CP_UTF8));
+            Print(std::to_string(i) + " " + FromWide(text.c_str(), CP_UTF8));
         }
     } else if (command == "sent-text") {
         wchar_t text[4096] = {};
         SendMessageW(handle(1), WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
-        Print(testoutput::FromWide(text, CP_UTF8));
+        Print(FromWide(text, CP_UTF8));
     } else if (command == "set-text") {
         Print(std::to_string(SendMessageW(handle(1), WM_SETTEXT, 0, LPARAM(glowmere::ToWide(arg(2)).c_str()))));
-    } else if (command == "dpi-changed") {
+    } else if (command == "dpi-changed") {   // the rectangle goes into the window's process: pointers do not cross
         DWORD id = 0;
         GetWindowThreadProcessId(handle(1), &id);
         HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, id);
@@ -182,7 +245,7 @@ int Command(const std::vector<std::string>& args)
     } else if (command == "terminate") {
         HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(number(1)));
         Print(process && TerminateProcess(process, 9) ? "1" : "0");
-    } else if (command == "hold" || command == "release") {
+    } else if (command == "hold" || command == "release") {   // hold: suspends a window's process once it exists
         DWORD id = static_cast<DWORD>(number(1));
         for (const DWORD start = GetTickCount(); command == "hold" && GetTickCount() - start < 30000; Sleep(1))
             if (HWND window = FindWindowA(nullptr, ansi(1).c_str()); window && GetWindowThreadProcessId(window, &id))
@@ -224,6 +287,10 @@ int Command(const std::vector<std::string>& args)
         MSG message;
         while (GetMessageA(&message, nullptr, 0, 0) > 0)
             DispatchMessageA(&message);
+    } else if (command == "dib") {
+        return DumpPictures(args);
+    } else if (command == "textures") {
+        return DumpTextures(arg(1));
     } else if (command == "dialog") {
         glowmere::ReadSettings();
         RecordingPlatform platform;
@@ -270,6 +337,10 @@ int Serve(const std::string& folder)
 int main()
 {
     _setmode(_fileno(stdout), _O_BINARY);
-    const std::vector<std::string> args = testoutput::Arguments(CP_UTF8);
+    int argc = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i)
+        args.push_back(FromWide(wide[i], CP_UTF8));
     return args.size() == 2 && args[0] == "serve" ? Serve(args[1]) : Command(args);
 }
