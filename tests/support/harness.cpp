@@ -243,16 +243,10 @@ Image LoadImage(const fs::path& file)
     // A binary PPM as it is, anything else through ImageMagick's convert.
     std::string data = ReadFile(file);
     if (data.compare(0, 2, "P6") != 0) {
-        std::string quoted = "'";
-        for (char c : file.string())
-            quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        FILE* pipe = popen(("convert " + quoted + "' -depth 8 -type TrueColor ppm:- 2>/dev/null").c_str(), "r");
-        data.clear();
-        char buffer[65536];
-        for (size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            data.append(buffer, n);
-        if (pipe)
-            pclose(pipe);
+        const fs::path ppm = fs::temp_directory_path() / ("glowmere-" + std::to_string(getpid()) + ".ppm");
+        RunNative({"convert", file, "-depth", "8", "-type", "TrueColor", "ppm:" + ppm.string()}, {}, "/dev/null");
+        data = ReadFile(ppm);
+        fs::remove(ppm);
     }
     std::istringstream in(data);
     std::string magic;
@@ -448,18 +442,6 @@ std::string WineSession::Tool(const std::vector<std::string>& args, Millis timeo
     return Trim(answer);
 }
 
-uint64_t WineSession::WaitForWindow(const std::string& title, Millis timeout)
-{
-    uint64_t window = 0;
-    Eventually([&] { return (window = FindWindow(title)) != 0; }, timeout, Millis(20));
-    return window;
-}
-
-bool WineSession::WaitForWindowGone(const std::string& title, Millis timeout)
-{
-    return Eventually([&] { return FindWindow(title) == 0; }, timeout, Millis(20));
-}
-
 WindowInfo WineSession::Window(uint64_t handle)
 {
     std::istringstream in(Tool({"info", std::to_string(handle)}));
@@ -489,18 +471,6 @@ std::pair<uint64_t, std::string> WineSession::WaitForMessageBox(const std::strin
     Eventually([&] { return !(lines = Lines(Tool({"message-box", caption}))).empty() && lines[0] != "0"; }, timeout,
                Millis(20));
     return {lines.empty() ? 0 : std::stoull(lines[0]), lines.size() > 1 ? FromHex(lines[1]) : std::string()};
-}
-
-void WineSession::Post(uint64_t window, unsigned message, long long wParam, long long lParam)
-{
-    Tool({"post", std::to_string(window), std::to_string(message), std::to_string(wParam), std::to_string(lParam)});
-}
-
-void WineSession::Xdotool(const std::vector<std::string>& args)
-{
-    std::vector<std::string> argv = {"xdotool"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    StartNative(argv).Wait(Millis(30000));
 }
 
 // The screen's pixels in the rectangle (width 0: the whole screen at its size of the moment);
@@ -542,17 +512,11 @@ Image WineSession::Grab()
     return shot;
 }
 
-void WineSession::Keep(const Image& shot, const std::string& name) const
+const Image& WineSession::Keep(const Image& shot, const std::string& name) const
 {
     std::ofstream out(ArtifactPath(name + ".ppm"), std::ios::binary);
     out << "P6\n" << shot.width << " " << shot.height << "\n255\n";
     out.write(reinterpret_cast<const char*>(shot.rgb.data()), static_cast<std::streamsize>(shot.rgb.size()));
-}
-
-Image WineSession::Screenshot(const std::string& name)
-{
-    Image shot = Grab();
-    Keep(shot, name);
     return shot;
 }
 

@@ -10,7 +10,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -63,6 +62,8 @@ private:
     fs::path output_;
 };
 
+std::string Hex(const std::string& bytes);   // lower-case hex
+
 struct RunResult {
     std::optional<int> exitCode;   // nothing: it timed out and was killed
     std::string output;
@@ -73,12 +74,7 @@ struct Rgb {
     int Brightness() const { return r + g + b; }
     bool Is(int rgb) const { return r == (rgb >> 16) && g == ((rgb >> 8) & 0xFF) && b == (rgb & 0xFF); }
     bool Near(Rgb o, int distance) const { return std::abs(r - o.r) + std::abs(g - o.g) + std::abs(b - o.b) < distance; }
-    std::string Hex() const   // "RRGGBB"
-    {
-        char text[8];
-        std::snprintf(text, sizeof text, "%02X%02X%02X", r & 0xFF, g & 0xFF, b & 0xFF);
-        return text;
-    }
+    std::string Hex() const { return harness::Hex({char(r), char(g), char(b)}); }   // "rrggbb"
 };
 
 // Pixels top row first, R, G and B.
@@ -104,7 +100,6 @@ struct Image {
 };
 
 std::vector<std::string> Lines(const std::string& text);   // the non-empty lines, CR dropped
-std::string Hex(const std::string& bytes);                  // lower-case hex
 std::string FromHex(const std::string& hex);
 std::string ReadFile(const fs::path& file);
 void WriteFile(const fs::path& file, const std::string& bytes);   // makes the folder first
@@ -166,16 +161,30 @@ public:
 
     // Top-level windows by title (UTF-8; FindWindowA gets it in the ANSI code page): 0 for none.
     uint64_t FindWindow(const std::string& title) { return std::stoull(Tool({"find", title})); }
-    uint64_t WaitForWindow(const std::string& title, Millis timeout);
-    bool WaitForWindowGone(const std::string& title, Millis timeout);
+    uint64_t WaitForWindow(const std::string& title, Millis timeout)
+    {
+        uint64_t window = 0;
+        return Eventually([&] { return (window = FindWindow(title)) != 0; }, timeout, Millis(20)) ? window : 0;
+    }
+    bool WaitForWindowGone(const std::string& title, Millis timeout)
+    {
+        return Eventually([&] { return FindWindow(title) == 0; }, timeout, Millis(20));
+    }
     WindowInfo Window(uint64_t handle);
     std::vector<ChildWindow> Children(uint64_t parent);
     // A dialog with that caption: its handle (0: none) and its text in the ANSI code page.
     std::pair<uint64_t, std::string> WaitForMessageBox(const std::string& caption, Millis timeout);
-    void Post(uint64_t window, unsigned message, long long wParam = 0, long long lParam = 0);
+    void Post(uint64_t window, unsigned message, long long wParam = 0, long long lParam = 0)
+    {
+        Tool({"post", std::to_string(window), std::to_string(message), std::to_string(wParam), std::to_string(lParam)});
+    }
 
     // Real input through the X server, as a user gives it.
-    void Xdotool(const std::vector<std::string>& args);
+    void Xdotool(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), "xdotool");
+        StartNative(args).Wait(Millis(30000));
+    }
     void Key(const std::string& keysym) { Xdotool({"key", "--clearmodifiers", keysym}); }
     void Type(const std::string& text) { Xdotool({"type", "--clearmodifiers", "--delay", "40", text}); }
     void MoveMouse(int x, int y) { Xdotool({"mousemove", std::to_string(x), std::to_string(y)}); }
@@ -184,15 +193,14 @@ public:
 
     // The screen at its size of the moment; Screenshot keeps it as build/test-artifacts/<session>/<name>.ppm.
     Image Grab();
-    Image Screenshot(const std::string& name);
+    Image Screenshot(const std::string& name) { return Keep(Grab(), name); }
     // Grabs the screen until `test` holds or `timeout` has passed; keeps the last picture.
     template <class Test>
     Image ScreenshotWhen(const std::string& name, Test test, Millis timeout)
     {
         Image shot;
         Eventually([&] { return test(shot = Grab()); }, timeout, Millis(100));
-        Keep(shot, name);
-        return shot;
+        return Keep(shot, name);
     }
     std::optional<Rgb> ReadPixel(int x, int y);
     // Polls one pixel until `test` holds; how long that took, or nothing after `timeout`.
@@ -209,7 +217,7 @@ public:
 private:
     std::map<std::string, std::string> Environment() const;
     void StartDisplay();
-    void Keep(const Image& shot, const std::string& name) const;
+    const Image& Keep(const Image& shot, const std::string& name) const;   // returns `shot`
     Image GrabArea(int x, int y, int width, int height);
 
     SessionOptions options_;

@@ -1,6 +1,6 @@
 // The real Glowmere.scr under Wine on a 1920 x 1080 screen: what its command line starts, the
 // renderer check and its message, the single-instance test, the preview in a host window and
-// how it ends, a screen that refuses the renderer's 1024 x 768; and the settings dialog with its
+// how it ends; and the settings dialog with its
 // Command buttons: the real "/c", or the same dialog in testtool.exe printing what it hands to
 // WritePrivateProfileStringA, driven with the real mouse and keyboard, at 96 to 192 dpi
 // (LogPixels, read by each new process) and under code pages 932, 1252 and 936 (LC_ALL of each
@@ -37,11 +37,10 @@ harness::WineSession& Session()
 
 fs::path WorkingFolder() { return Session().DriveC() / "n_hale"; }
 
-fs::path ProgramFolder(bool withRenderer)
+fs::path ProgramFolderWithoutRenderer()
 {
     fs::remove_all(WorkingFolder());
-    return withRenderer ? Session().MakeProgramFolder("glowmere", {"Glowmere.scr", "Glowmere.dll"})
-                        : Session().MakeProgramFolder("glowmere-alone", {"Glowmere.scr"});
+    return Session().MakeProgramFolder("glowmere-alone", {"Glowmere.scr"});
 }
 
 struct Host {
@@ -62,7 +61,7 @@ Host StartHost(const std::string& title, int width, int height, int x, int y)
 
 TEST(ShellStartup, WithoutTheRendererItsMessageShowsInEveryCodePageUntilDismissedThenTheProgramEnds)
 {
-    const fs::path folder = ProgramFolder(false);
+    const fs::path folder = ProgramFolderWithoutRenderer();
     const std::string message = "Glowmere.dll が同じﾌｫﾙﾀﾞに見つかりません！";
     for (const char* locale : {"ja_JP.UTF-8", "en_US.UTF-8", "zh_CN.UTF-8"}) {
         SCOPED_TRACE(locale);
@@ -98,7 +97,7 @@ TEST(ShellStartup, AnOpenRunOrSettingsDialogEndsAStartAtOnceAndSilently)
 {
     // Without the renderer beside it, a start past the single-instance test would stop at
     // the renderer-missing message instead of ending.
-    const fs::path folder = ProgramFolder(false);
+    const fs::path folder = ProgramFolderWithoutRenderer();
     for (const auto& [title, arguments] : {std::pair{"<Glowmere>", "/s"}, {"Lumadrift_Main", "/c"}}) {
         Host open = StartHost(title, 40, 30, 1800, 1000);
         EXPECT_EQ(Session().Run(folder / "Glowmere.scr", {arguments}, kBound).exitCode, 0) << title;
@@ -108,7 +107,7 @@ TEST(ShellStartup, AnOpenRunOrSettingsDialogEndsAStartAtOnceAndSilently)
 
 TEST(ShellPreview, FillsItsHostExactlyTwoCoexistAndEachEndsWithItsHost)
 {
-    const fs::path folder = ProgramFolder(false);   // a preview needs no renderer
+    const fs::path folder = ProgramFolderWithoutRenderer();   // a preview needs no renderer
     Host usual = StartHost("UsualHost", 152, 112, 100, 100), large = StartHost("LargeHost", 300, 200, 400, 100);
     Process first = Session().Start(folder / "Glowmere.scr", {"/p", std::to_string(usual.handle)});
     Process second = Session().Start(folder / "Glowmere.scr", {"/P:" + std::to_string(large.handle)});
@@ -130,7 +129,6 @@ TEST(ShellPreview, FillsItsHostExactlyTwoCoexistAndEachEndsWithItsHost)
                   std::vector<long>({0x50000000, hostRect.left, hostRect.top, hostRect.right, hostRect.bottom}))
             << "a visible child covering its host";
     }
-    EXPECT_EQ(Session().FindWindow("Preview Window"), 0u) << "a child is never found as a top-level window";
     EXPECT_FALSE(fs::exists(WorkingFolder())) << "a preview prepares nothing";
     // The host closes its window: the platform destroys the child with it.
     Session().Post(usual.handle, harness::kWmClose);
@@ -163,15 +161,6 @@ TEST(ShellPreview, TheFormShowsThePictureTopLeftOnBlack)
     EXPECT_EQ(shot.Fraction(552, 300, 650, 480, black) + shot.Fraction(400, 412, 650, 480, black), 2.0);
 }
 
-TEST(DisplayMode, AScreenThatRefusesTheSwitchEndsTheRendererAndKeepsItsMode)
-{
-    // Xvfb offers only its own mode, so 1024 x 768 is refused on this screen.
-    ASSERT_EQ(Session().Tool({"display-mode"}), "1920 1080 32 1920 1080 32");
-    EXPECT_EQ(Session().Run(ProgramFolder(true) / "Glowmere.dll", {}, kBound).exitCode, 0);
-    EXPECT_EQ(Session().FindWindow("Lumadrift_VC"), 0u);
-    EXPECT_EQ(Session().Tool({"display-mode"}), "1920 1080 32 1920 1080 32");
-}
-
 // ---------------------------------------------------------------------------------------
 // The settings dialog
 
@@ -199,10 +188,17 @@ int Shows(const Image& shot, int x, int y, const glowmere::Bitmap24& picture, in
     return same;
 }
 
-auto Colour(int rgb)
+// The area's pixels but those in `except`, to compare what two moments showed.
+std::string Pixels(const Image& image, const Rect& area, const Rect& except = {})
 {
-    return [rgb](Rgb p) { return p.Is(rgb); };
+    std::string pixels;
+    for (int j = area.top; j < area.bottom; ++j)
+        for (int i = area.left; i < area.right; ++i)
+            pixels += Rect{i, j, i + 1, j + 1}.In(except) ? "" : image.At(i, j).Hex();
+    return pixels;
 }
+
+auto Colour(int rgb) { return [rgb](Rgb p) { return p.Is(rgb); }; }
 
 class SettingsDialog : public ::testing::Test {
 protected:
@@ -286,11 +282,7 @@ protected:
     {
         Rect arrow = InPanel(l.repeatBox);
         arrow.left = withArrow ? arrow.right : (arrow.left + arrow.right) / 2;
-        std::string pixels;
-        for (int j = clientY; j < clientY + l.client.height; ++j)
-            for (int i = clientX; i < clientX + l.client.width; ++i)
-                pixels += Rect{i, j, i + 1, j + 1}.In(arrow) ? "" : shot.At(i, j).Hex();
-        return pixels;
+        return Pixels(shot, InClient(l.client), arrow);
     }
 
     // Which source mark shows selected: 0 to 2, or -2 when a mark is neither picture.
@@ -318,16 +310,7 @@ protected:
     }
     std::string RepeatText() { return Session().Tool({"sent-text", std::to_string(repeat)}); }
 
-    std::string FileLabel()   // its pixels, to compare what it showed at two moments
-    {
-        const Image now = Session().Grab();
-        const Box label = Screen(layout::kFileLabel);
-        std::string block;
-        for (int y = 0; y < label.height; ++y)
-            for (int x = 0; x < label.width; ++x)
-                block += now.At(label.x + x, label.y + y).Hex();
-        return block;
-    }
+    std::string FileLabel() { return Pixels(Session().Grab(), InPanel(layout::kFileLabel)); }
 
     // Onto the box's middle with a move over it, as a hand does, then a click.
     void Press(const Box& box, int button = 1, bool inPanel = true)
@@ -398,13 +381,10 @@ TEST_F(SettingsDialog, TheWholeDialogAndItsButtonsShowAndAnswerTheMouseAndKeysAn
     EXPECT_EQ(items[0] + "|" + items[1] + "|" + items[30], "0 |1 1|30 30");
 
     EXPECT_EQ(SelectedMark(), 1);
-    // Dark text in the heading, the labels and the repeat caption; the file label's thin
-    // border around nothing; the link underlined across most of its white text.
+    // The file label's thin border around nothing; the link underlined across most of its
+    // white text.
     const auto within = [&](const Box& b, auto test) { return shot.Fraction(b.x, b.y, b.x + b.width, b.y + b.height, test); };
     const auto dark = [](Rgb p) { return p.Brightness() < 200; };
-    for (const Box& label : {layout::kHeadingLabel, layout::kSourceLabels[0], layout::kSourceLabels[1],
-                             layout::kSourceLabels[2], layout::kRepeatLabel})
-        EXPECT_GT(within(Screen(label), dark), 0.05) << label.x << "," << label.y;
     const Box f = Screen(layout::kFileLabel);
     EXPECT_EQ(within({f.x, f.y, f.width, 1}, dark) + within({f.x, f.y, 1, f.height}, dark), 2.0);
     EXPECT_EQ(within({f.x + 2, f.y + 2, 300, 28}, dark), 0.0);
@@ -419,7 +399,7 @@ TEST_F(SettingsDialog, TheWholeDialogAndItsButtonsShowAndAnswerTheMouseAndKeysAn
     const Box set = Screen(layout::kSetButton, false), file = Screen(layout::kFileButton);
     EXPECT_EQ(shot.At(set.x + 40, set.y + 23).Hex() + shot.At(set.x + 1, set.y + 10).Hex() +
                   shot.At(set.x + 20, set.y + 3).Hex() + shot.At(file.x + 20, file.y + 1).Hex(),
-              "003C74003C74F3F3EEC9C7BA");
+              "003c74003c74f3f3eec9c7ba");
     for (int y = 4; y <= 20; y += 8)
         EXPECT_TRUE(shot.At(set.x + 8, set.y + y).Near({255 - 57 * y / 24, 255 - 58 * y / 24, 255 - 40 * y / 24}, 6)) << y;
     const auto black = [](Rgb p) { return p.Brightness() < 60; };
@@ -551,8 +531,8 @@ TEST_F(SettingsDialog, TheDialogScalesWithTheDisplayAndLaysItselfOutAgainOnADpiC
         ASSERT_NO_FATAL_FAILURE(Open(false, dpi));
         EXPECT_NEAR(window.clientWidth, 496 * dpi / 96.0, 1);
         EXPECT_NEAR(window.clientHeight, 246 * dpi / 96.0, 1);
-        // Labels out of their boxes no further than at 96 dpi and nearly as wide (scaled); the
-        // heading inside its outline; no label, mark, button or the combo box on another.
+        // Labels inked, out of their boxes no further than at 96 dpi and nearly as wide (scaled);
+        // the heading inside its outline; no label, mark, button or the combo box on another.
         std::vector<Rect> placed;   // each label's ink: dark on the panel (not the outline), white on the gradient
         const Rect outline = InPanel(l.headingFrame), inner = outline.Inset(l.lineWidth);
         const int m = glowmere::ScaleToDpi(2, dpi);
@@ -570,7 +550,7 @@ TEST_F(SettingsDialog, TheDialogScalesWithTheDisplayAndLaysItselfOutAgainOnADpiC
             if (dpi == 96)
                 at96.push_back({ink.Beyond(box), ink.right - ink.left});
             EXPECT_LE(ink.Beyond(box), at96[placed.size()].first * dpi / 96 + 1) << "label " << placed.size();
-            EXPECT_GT(ink.right - ink.left, at96[placed.size()].second * dpi * 9 / 960) << "label " << placed.size();
+            EXPECT_GT(ink.right - ink.left, std::max(4, at96[placed.size()].second * dpi * 9 / 960)) << "label " << placed.size();
             placed.push_back(ink);
         }
         EXPECT_TRUE(placed[0].In(inner));
@@ -659,8 +639,8 @@ TEST_F(SettingsDialog, OtherCodePagesShowTheSameGlyphsKeepTheBytesAndSpellAChose
             continue;
         EXPECT_TRUE(stored.find('~') != std::string::npos && stored.rfind("C:\\", 0) == 0 &&
                     stored.substr(stored.size() - 9) == "\\song.mp3") << stored;
-        // A run with it opens the file by that name (the renderer, refused its mode on this
-        // screen, ends the run at once); it reads the setting only when the file exists.
+        // A run with it opens the file by that name; it reads the setting only when the file
+        // exists. Xvfb refuses the renderer's 1024 x 768, which must end the renderer and so the run.
         fs::copy_file(harness::TestProgramsDir() / "saver_music_probe.exe", folder / "Glowmere.scr",
                       fs::copy_options::overwrite_existing);
         EXPECT_EQ(Session().Run(folder / "Glowmere.scr", {"/s"}, kBound, {{}, {{"LC_ALL", cp.locale}}}).exitCode, 0);

@@ -219,15 +219,6 @@ int Command(const std::vector<std::string>& args)
         Print(remote && WriteProcessMemory(process, remote, &rect, sizeof rect, nullptr) &&
               SendMessageTimeoutW(handle(1), WM_DPICHANGED, MAKEWPARAM(number(2), number(2)), LPARAM(remote),
                                   SMTO_ABORTIFHUNG, 10000, &result) ? "1" : "0");
-    } else if (command == "display-mode") {
-        DEVMODEA current = {}, registry = {};
-        current.dmSize = registry.dmSize = sizeof(DEVMODEA);
-        EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &current);
-        EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &registry);
-        char line[128];
-        std::snprintf(line, sizeof line, "%lu %lu %lu %lu %lu %lu", current.dmPelsWidth, current.dmPelsHeight,
-                      current.dmBitsPerPel, registry.dmPelsWidth, registry.dmPelsHeight, registry.dmBitsPerPel);
-        Print(line);
     } else if (command == "set-mode") {
         DEVMODEA mode = {};
         mode.dmSize = sizeof mode;
