@@ -550,7 +550,7 @@ TEST_F(SettingsDialog, TheDialogScalesWithTheDisplayAndLaysItselfOutAgainOnADpiC
             if (dpi == 96)
                 at96.push_back({ink.Beyond(box), ink.right - ink.left});
             EXPECT_LE(ink.Beyond(box), at96[placed.size()].first * dpi / 96 + 1) << "label " << placed.size();
-            EXPECT_GT(ink.right - ink.left, std::max(4, at96[placed.size()].second * dpi * 9 / 960)) << "label " << placed.size();
+            EXPECT_GT(ink.right - ink.left, std::max(4, at96[placed.size()].second) * dpi * 9 / 960) << "label " << placed.size();
             placed.push_back(ink);
         }
         EXPECT_TRUE(placed[0].In(inner));
