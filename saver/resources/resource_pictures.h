@@ -4,7 +4,7 @@
 // writes them into saver/resources/, and a unit test checks that the committed files are
 // what this code draws. The dialog's radio marks and panel texture are drawn when the
 // dialog needs them, at the size its display's dpi asks for; the generator also writes
-// them at 96 dpi, where the dialog's Wine checks compare the screen with them.
+// them at 96 dpi, as the pictures that unit test holds their drawing to.
 #include <cstdint>
 #include <string>
 #include <vector>
