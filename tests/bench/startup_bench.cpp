@@ -160,7 +160,7 @@ void Measure(int width, int height, int rounds)
 {
     const bool xorg = width != 1024;
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
-    harness::WineSession session({width, height, "bench-" + size, "ja_JP.UTF-8",
+    harness::WineSession session({width, height, "bench-" + size,
                                   xorg ? std::vector<std::string>{size + "+0+0"} : std::vector<std::string>{}});
     session.SetRegistryValue("HKCU\\Software\\Wine\\Debug", "RelayInclude", "REG_SZ", kRelayed);
     const auto picture = session.ArtifactPath("desktop.png");
