@@ -161,12 +161,6 @@ ImageRecord* ConvertDib(const MappedDib& dib, ReaderMessageFn report)
     return image;
 }
 
-ImageRecord* LoadDibImage(const char* path, ReaderMessageFn report)
-{
-    const std::unique_ptr<MappedDib> dib = MapDib(path, report);
-    return dib ? ConvertDib(*dib, report) : nullptr;
-}
-
 std::unique_ptr<MappedDib> MapBitmapFile(const char* path, ReaderMessageFn report)
 {
     if (!path)

@@ -40,11 +40,9 @@ std::unique_ptr<MappedDib> MapDib(const char* path, ReaderMessageFn report = Sho
 // GDI's conversion of the picture into RGB rows, or null after reporting why not.
 ImageRecord* ConvertDib(const MappedDib& dib, ReaderMessageFn report = ShowReaderMessageBox);
 
-// MapDib and ConvertDib: the image, or null after reporting why not.
-ImageRecord* LoadDibImage(const char* path, ReaderMessageFn report = ShowReaderMessageBox);
-
 // Null without any message when the path is null or the C library cannot open the file
-// (a missing hand-off picture just stays untextured); otherwise MapDib or LoadDibImage.
+// (a missing hand-off picture just stays untextured); otherwise MapDib, and for
+// LoadBitmapFile ConvertDib after it.
 std::unique_ptr<MappedDib> MapBitmapFile(const char* path, ReaderMessageFn report = ShowReaderMessageBox);
 ImageRecord* LoadBitmapFile(const char* path, ReaderMessageFn report = ShowReaderMessageBox);
 
